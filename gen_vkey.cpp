@@ -8,6 +8,7 @@
 
 #include "vkey.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstddef>
@@ -126,12 +127,7 @@ constexpr kmentry km[] = {
 template <typename Pred>
 constexpr bool every_entry(Pred pred)
 {
-    for (const kmentry& e : km) {
-        if (!pred(e)) {
-            return false;
-        }
-    }
-    return true;
+    return std::ranges::all_of(km, pred);
 }
 
 // Returns whether no two key map entries are alike as same() judges them.
@@ -151,17 +147,8 @@ constexpr bool no_two_entries(Same same)
 // Returns whether some key map entry is the unshifted character of key (row, col).
 constexpr bool has_unshifted(int row, int col)
 {
-    return !every_entry([=](const kmentry& e) { return !(e.row == row && e.col == col && e.shift == 0); });
-}
-
-// Returns the number of key map entries typed without shift.
-constexpr std::size_t unshifted_count()
-{
-    std::size_t n = 0;
-    for (const kmentry& e : km) {
-        n += e.shift == 0 ? 1 : 0;
-    }
-    return n;
+    return std::ranges::any_of(
+        km, [=](const kmentry& e) { return e.row == row && e.col == col && e.shift == 0; });
 }
 
 // Returns whether the character literals of this compiler are ASCII, as the key map assumes.
@@ -196,7 +183,8 @@ static_assert(no_two_entries([](const kmentry& a, const kmentry& b) {
               "key map: two characters share a key and shift");
 static_assert(every_entry([](const kmentry& e) { return e.shift == 0 || has_unshifted(e.row, e.col); }),
               "key map: a shifted character's key has no unshifted character");
-static_assert(unshifted_count() == 43, "key map: it must hold 43 unshifted characters, one for each key");
+static_assert(std::ranges::count_if(km, [](const kmentry& e) { return e.shift == 0; }) == 43,
+              "key map: it must hold 43 unshifted characters, one for each key");
 
 // The lookup table entry of a character that no key types.
 constexpr vkeymap none = {-1, -1, -1};
@@ -219,6 +207,7 @@ struct writer {
     char* buf = nullptr;
     std::size_t len = 0;
 
+    // Appends one character.
     constexpr void put(char c)
     {
         if (buf != nullptr) {
@@ -226,22 +215,27 @@ struct writer {
         }
         ++len;
     }
+    // Appends a string.
     constexpr void put(std::string_view s)
     {
         for (const char c : s) {
             put(c);
         }
     }
+    // Appends n in decimal, with a minus sign when negative.
     constexpr void put_int(int n)
     {
         if (n < 0) {
             put('-');
-            n = -n;
         }
-        if (n >= 10) {
-            put_int(n / 10);
+        const unsigned magnitude = n < 0 ? 0U - static_cast<unsigned>(n) : static_cast<unsigned>(n);
+        unsigned place = 1;
+        while (magnitude / place >= 10) {
+            place *= 10;
         }
-        put(static_cast<char>('0' + n % 10));
+        for (; place > 0; place /= 10) {
+            put(static_cast<char>('0' + magnitude / place % 10));
+        }
     }
 };
 
@@ -331,9 +325,9 @@ int close_stdout()
     }
     const int reason = written ? errno : write_errno;
     if (reason != 0) {
-        std::fprintf(stderr, "gen_vkey: write error: %s\n", std::strerror(reason));
+        (void)std::fprintf(stderr, "gen_vkey: write error: %s\n", std::strerror(reason));
     } else {
-        std::fputs("gen_vkey: write error\n", stderr);
+        (void)std::fputs("gen_vkey: write error\n", stderr);
     }
     return EXIT_FAILURE;
 }
@@ -343,8 +337,10 @@ int close_stdout()
 int main()
 {
     // Unbuffered, the finished text goes out in a single write, and stdio needs no buffer.
-    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    // Should that not be had, buffered output is as good. Whether the write worked is
+    // for close_stdout() to tell.
+    (void)std::setvbuf(stdout, nullptr, _IONBF, 0);
     errno = 0;
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    (void)std::fwrite(text.data(), 1, text.size(), stdout);
     return close_stdout();
 }

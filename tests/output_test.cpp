@@ -97,12 +97,14 @@ run_result run(const run_options& o = {})
     std::vector<std::string> argv_strings{GEN_VKEY_PATH};
     argv_strings.insert(argv_strings.end(), o.args.begin(), o.args.end());
     std::vector<char*> argv;
+    argv.reserve(argv_strings.size() + 1);
     for (std::string& s : argv_strings) {
         argv.push_back(s.data());
     }
     argv.push_back(nullptr);
     std::vector<std::string> env_strings = o.env.value_or(std::vector<std::string>{});
     std::vector<char*> envp;
+    envp.reserve(env_strings.size() + 1);
     for (std::string& s : env_strings) {
         envp.push_back(s.data());
     }
@@ -120,7 +122,7 @@ run_result run(const run_options& o = {})
         if (o.close_stdin) {
             close(0);
         }
-        std::signal(SIGPIPE, o.ignore_sigpipe ? SIG_IGN : SIG_DFL);
+        (void)std::signal(SIGPIPE, o.ignore_sigpipe ? SIG_IGN : SIG_DFL);
         if (o.env) {
             execve(argv[0], argv.data(), envp.data());
         } else {
@@ -135,8 +137,8 @@ run_result run(const run_options& o = {})
     EXPECT_EQ(waitpid(pid, &r.status, 0), pid);
     r.out = contents(out);
     r.err = contents(err);
-    std::fclose(out);
-    std::fclose(err);
+    (void)std::fclose(out);
+    (void)std::fclose(err);
     return r;
 }
 
@@ -192,15 +194,26 @@ struct entry_case {
     const char* line;
 };
 
-// Entry lines by code: the values of the code's key and the label, decimal up to 32, at
-// 92 and from 127, the character itself from 33 to 126 otherwise.
+// Entry lines by code: the values of the code's key, then the label.
 const entry_case entry_cases[] = {
-    {0, "\t{-1,-1,-1}, // 0"},    {10, "\t{6,2,0}, // 10"},       {32, "\t{4,4,0}, // 32"},
-    {33, "\t{3,4,1}, // !"},      {34, "\t{3,1,1}, // \""},       {47, "\t{7,3,1}, // /"},
-    {64, "\t{5,4,1}, // @"},      {65, "\t{1,4,0}, // A"},        {91, "\t{6,1,1}, // ["},
-    {92, "\t{4,5,1}, // 92"},     {93, "\t{6,4,1}, // ]"},        {97, "\t{1,4,1}, // a"},
-    {98, "\t{-1,-1,-1}, // b"},   {123, "\t{-1,-1,-1}, // {"},    {126, "\t{-1,-1,-1}, // ~"},
-    {127, "\t{-1,-1,-1}, // 127"}, {128, "\t{-1,-1,-1}, // 128"}, {254, "\t{-1,-1,-1}, // 254"},
+    {0, "\t{-1,-1,-1}, // 0"},      // no key: all -1; a control code: decimal
+    {10, "\t{6,2,0}, // 10"},       // line feed
+    {32, "\t{4,4,0}, // 32"},       // space, the last decimal label before 33
+    {33, "\t{3,4,1}, // !"},        // the first character label
+    {34, "\t{3,1,1}, // \""},       // double quote, as itself
+    {47, "\t{7,3,1}, // /"},        // slash, as itself
+    {64, "\t{5,4,1}, // @"},        // the shifted character of the 0 key
+    {65, "\t{1,4,0}, // A"},        // a capital: unshifted
+    {91, "\t{6,1,1}, // ["},        // the character before the backslash
+    {92, "\t{4,5,1}, // 92"},       // backslash: decimal, since it would continue the comment
+    {93, "\t{6,4,1}, // ]"},        // the character after the backslash
+    {97, "\t{1,4,1}, // a"},        // a lowercase letter: shifted, on its capital's key
+    {98, "\t{-1,-1,-1}, // b"},     // a lowercase letter that no key types
+    {123, "\t{-1,-1,-1}, // {"},    // left brace, as itself
+    {126, "\t{-1,-1,-1}, // ~"},    // the last character label
+    {127, "\t{-1,-1,-1}, // 127"},  // delete: decimal again
+    {128, "\t{-1,-1,-1}, // 128"},  // the first code above ASCII
+    {254, "\t{-1,-1,-1}, // 254"},  // the last entry line
 };
 
 TEST(Text, EntryLinesHaveTheirCodesValuesAndLabels)
