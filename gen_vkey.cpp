@@ -200,6 +200,8 @@ constexpr std::array<vkeymap, 256> make_vkey()
     return table;
 }
 
+// The generator's own vkey, complete at compile time; it hides, in this file, the one
+// that vkey.h declares for the programs that link the table.
 constexpr std::array<vkeymap, 256> vkey = make_vkey();
 
 // Appends text to a buffer, or only counts its length while the buffer is null.

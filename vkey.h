@@ -1,8 +1,8 @@
-/* vkey.h: the records of the key lookup table that gen_vkey writes.
+/* vkey.h: the key lookup table that gen_vkey writes, and its records.
  *
  * The keyboard's keys sit in a matrix of 8 rows and 6 columns; a character
  * is typed by one key, with or without shift held. The header is plain C so
- * that C and C++ programs alike can compile the generated table. */
+ * that C and C++ programs alike can compile and use the generated table. */
 #ifndef VKEY_H
 #define VKEY_H
 
@@ -23,5 +23,16 @@ typedef struct kmentry {
     int32_t col;
     int32_t shift;
 } kmentry;
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* The key of every 8-bit character code: vkey[(unsigned char)c]. */
+extern vkeymap vkey[256];
+
+#ifdef __cplusplus
+}
+#endif
 
 #endif /* VKEY_H */
