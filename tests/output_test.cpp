@@ -81,13 +81,27 @@ std::string contents(std::FILE* f)
     return s;
 }
 
+// Returns pointers to the strings, and a null pointer after them, as execve() takes them.
+std::vector<char*> null_terminated(std::vector<std::string>& strings)
+{
+    std::vector<char*> pointers;
+    pointers.reserve(strings.size() + 1);
+    for (std::string& s : strings) {
+        pointers.push_back(s.data());
+    }
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
 // Runs the generator as the options say and returns how it ended and what it wrote.
 run_result run(const run_options& o = {})
 {
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
-    EXPECT_NE(out, nullptr);
-    EXPECT_NE(err, nullptr);
+    if (out == nullptr || err == nullptr) {
+        ADD_FAILURE() << "no temporary file: " << std::strerror(errno);
+        return {};
+    }
     std::array<int, 2> pipe_ends{-1, -1};
     if (o.out == sink::pipe_no_reader) {
         EXPECT_EQ(pipe(pipe_ends.data()), 0);
@@ -96,19 +110,9 @@ run_result run(const run_options& o = {})
 
     std::vector<std::string> argv_strings{GEN_VKEY_PATH};
     argv_strings.insert(argv_strings.end(), o.args.begin(), o.args.end());
-    std::vector<char*> argv;
-    argv.reserve(argv_strings.size() + 1);
-    for (std::string& s : argv_strings) {
-        argv.push_back(s.data());
-    }
-    argv.push_back(nullptr);
     std::vector<std::string> env_strings = o.env.value_or(std::vector<std::string>{});
-    std::vector<char*> envp;
-    envp.reserve(env_strings.size() + 1);
-    for (std::string& s : env_strings) {
-        envp.push_back(s.data());
-    }
-    envp.push_back(nullptr);
+    const std::vector<char*> argv = null_terminated(argv_strings);
+    const std::vector<char*> envp = null_terminated(env_strings);
 
     const pid_t pid = fork();
     if (pid == 0) {
