@@ -204,42 +204,44 @@ constexpr std::array<vkeymap, 256> make_vkey()
 // that vkey.h declares for the programs that link the table.
 constexpr std::array<vkeymap, 256> vkey = make_vkey();
 
-// Appends text to a buffer, or only counts its length while the buffer is null.
+// Where the text goes: into buf, or, while buf is null, only counted in len.
 struct writer {
     char* buf = nullptr;
     std::size_t len = 0;
-
-    // Appends one character.
-    constexpr void put(char c)
-    {
-        if (buf != nullptr) {
-            buf[len] = c;
-        }
-        ++len;
-    }
-    // Appends a string.
-    constexpr void put(std::string_view s)
-    {
-        for (const char c : s) {
-            put(c);
-        }
-    }
-    // Appends n in decimal, with a minus sign when negative.
-    constexpr void put_int(int n)
-    {
-        if (n < 0) {
-            put('-');
-        }
-        const unsigned magnitude = n < 0 ? 0U - static_cast<unsigned>(n) : static_cast<unsigned>(n);
-        unsigned place = 1;
-        while (magnitude / place >= 10) {
-            place *= 10;
-        }
-        for (; place > 0; place /= 10) {
-            put(static_cast<char>('0' + magnitude / place % 10));
-        }
-    }
 };
+
+// Appends one character.
+constexpr void put(writer& w, char c)
+{
+    if (w.buf != nullptr) {
+        w.buf[w.len] = c;
+    }
+    ++w.len;
+}
+
+// Appends a string.
+constexpr void put(writer& w, std::string_view s)
+{
+    for (const char c : s) {
+        put(w, c);
+    }
+}
+
+// Appends n in decimal, with a minus sign when negative.
+constexpr void put_int(writer& w, int n)
+{
+    if (n < 0) {
+        put(w, '-');
+    }
+    const unsigned magnitude = n < 0 ? 0U - static_cast<unsigned>(n) : static_cast<unsigned>(n);
+    unsigned place = 1;
+    while (magnitude / place >= 10) {
+        place *= 10;
+    }
+    for (; place > 0; place /= 10) {
+        put(w, static_cast<char>('0' + magnitude / place % 10));
+    }
+}
 
 // Returns whether a code is labelled by its character: a printable one, but not the
 // backslash, which would continue the comment onto the next line.
@@ -251,32 +253,32 @@ constexpr bool labelled_by_character(int code)
 // Writes the entry line of one code: its three values, then the code as a label.
 constexpr void write_entry(writer& w, int code, const vkeymap& k)
 {
-    w.put("\t{");
-    w.put_int(k.row);
-    w.put(',');
-    w.put_int(k.col);
-    w.put(',');
-    w.put_int(k.shift);
-    w.put("}, // ");
+    put(w, "\t{");
+    put_int(w, k.row);
+    put(w, ',');
+    put_int(w, k.col);
+    put(w, ',');
+    put_int(w, k.shift);
+    put(w, "}, // ");
     if (labelled_by_character(code)) {
-        w.put(static_cast<char>(code));
+        put(w, static_cast<char>(code));
     } else {
-        w.put_int(code);
+        put_int(w, code);
     }
-    w.put('\n');
+    put(w, '\n');
 }
 
 // Writes the whole text: the include and the opening, an entry line for each code
 // 0-254, and the entry of code 255, which ends the list without a comma.
 constexpr void write_text(writer& w)
 {
-    w.put("#include \"vkey.h\"\n"
-          "vkeymap vkey[256] = {\n");
+    put(w, "#include \"vkey.h\"\n"
+           "vkeymap vkey[256] = {\n");
     for (int code = 0; code < 255; ++code) {
         write_entry(w, code, vkey[static_cast<std::size_t>(code)]);
     }
-    w.put("\t{-1,-1,-1}\n"
-          "};\n");
+    put(w, "\t{-1,-1,-1}\n"
+           "};\n");
 }
 
 // Returns the length of the text.
