@@ -1,6 +1,6 @@
 # Builds other projects against gen_vkey, the way its users do, and runs what they build.
 #   cmake -DCASE=<case> -DSOURCE_DIR=<gen_vkey source> -DBUILD_DIR=<its build>
-#         -DWORK=<folder> [toolchain: -DGENERATOR= -DC_COMPILER= -DCXX_COMPILER=
+#         -DGEN_VKEY=<its generator> -DWORK=<folder> [toolchain: -DGENERATOR= -DC_COMPILER= -DCXX_COMPILER=
 #         -DC_FLAGS= -DCXX_FLAGS= -DLINKER_FLAGS=] -P consumer.cmake
 # The cases:
 #   in_tree            the example, with gen_vkey by add_subdirectory(); a rebuilt
@@ -13,7 +13,6 @@
 cmake_minimum_required(VERSION 3.25)
 
 set(examples "${SOURCE_DIR}/examples")
-set(gen_vkey "${BUILD_DIR}/gen_vkey")
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
 
@@ -101,7 +100,7 @@ elseif(CASE STREQUAL "installed")
 
 elseif(CASE STREQUAL "host_generator")
   configure("${examples}" "${WORK}/build" "-DGEN_VKEY_SOURCE_DIR=${SOURCE_DIR}"
-            "-DGEN_VKEY_EXECUTABLE=${gen_vkey}")
+            "-DGEN_VKEY_EXECUTABLE=${GEN_VKEY}")
   build_ok("${WORK}/build")
   expect_example("${WORK}/build")
   if(EXISTS "${WORK}/build/gen_vkey/gen_vkey")
@@ -130,7 +129,7 @@ elseif(CASE STREQUAL "failing_generator")
 
   # A good file from an earlier run: the failing run leaves it as it was, and the next
   # build runs the generator again and fails again.
-  configure("${examples}" "${WORK}/build" "-DGEN_VKEY_EXECUTABLE=${gen_vkey}")
+  configure("${examples}" "${WORK}/build" "-DGEN_VKEY_EXECUTABLE=${GEN_VKEY}")
   build_ok("${WORK}/build")
   file(READ "${table}" good)
   configure("${examples}" "${WORK}/build" "-DGEN_VKEY_EXECUTABLE=${failing}")
