@@ -9,6 +9,10 @@
 #   host_generator     the example in-tree with GEN_VKEY_EXECUTABLE, so that no generator is built
 #   failing_generator  the example with a generator that fails: the build fails and no
 #                      partial file is left, nor is an earlier good one changed
+#   make               the example's Makefile, against a freshly installed gen_vkey found by
+#                      pkg-config; with a failing generator it fails and keeps no vkey.c
+#   meson              the example's Meson project, against a freshly installed gen_vkey
+# make and meson print "skipped: <tool> is not installed" and stop when a tool is missing.
 
 cmake_minimum_required(VERSION 3.25)
 
@@ -54,6 +58,25 @@ function(expect_run status expected program)
   endif()
 endfunction()
 
+# Installs gen_vkey from its build into prefix.
+function(install_gen_vkey prefix)
+  execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${prefix}"
+                  RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "installing failed:\n${out}")
+  endif()
+endfunction()
+
+# Sets var to the path of the first program named that is found, or, when none is, ends
+# the case as skipped.
+macro(need var)
+  find_program(${var} NAMES ${ARGN})
+  if(NOT ${var})
+    message("skipped: ${ARGV1} is not installed")
+    return()
+  endif()
+endmacro()
+
 # Runs both builds of the example, on a text with a character that no key types and on one without.
 function(expect_example build)
   foreach(program IN ITEMS type_text type_text_own_header)
@@ -80,15 +103,20 @@ if(CASE STREQUAL "in_tree")
   endif()
 
 elseif(CASE STREQUAL "installed")
-  execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${WORK}/prefix"
-                  RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
-  if(NOT result EQUAL 0)
-    message(FATAL_ERROR "installing failed:\n${out}")
-  endif()
-  foreach(file IN ITEMS bin/gen_vkey include/vkey.h lib/cmake/gen_vkey/gen_vkey-config.cmake
-                        lib/cmake/gen_vkey/gen_vkey-config-version.cmake)
+  install_gen_vkey("${WORK}/prefix")
+  foreach(file IN ITEMS bin/gen_vkey include/gen_vkey/vkey.h lib/libgen_vkey.a
+                        lib/cmake/gen_vkey/gen_vkey-config.cmake
+                        lib/cmake/gen_vkey/gen_vkey-config-version.cmake lib/pkgconfig/gen_vkey.pc
+                        share/man/man1/gen_vkey.1 share/doc/gen_vkey/LICENSE
+                        share/doc/gen_vkey/README.md)
     if(NOT EXISTS "${WORK}/prefix/${file}")
       message(FATAL_ERROR "the installed package has no ${file}")
+    endif()
+  endforeach()
+  # Names that would clash with another project's.
+  foreach(file IN ITEMS include/vkey.h lib/libvkey.a)
+    if(EXISTS "${WORK}/prefix/${file}")
+      message(FATAL_ERROR "the installed package has ${file}")
     endif()
   endforeach()
   configure("${examples}" "${WORK}/build" "-DCMAKE_PREFIX_PATH=${WORK}/prefix")
@@ -145,6 +173,38 @@ elseif(CASE STREQUAL "failing_generator")
       message(FATAL_ERROR "the ${attempt} failed run changed what the earlier good one left: ${left}")
     endif()
   endforeach()
+
+elseif(CASE STREQUAL "make")
+  need(MAKE make)
+  need(PKG_CONFIG pkg-config pkgconf)
+  need(FAILING false)
+  install_gen_vkey("${WORK}/prefix")
+  set(make_example
+      "${CMAKE_COMMAND}" -E env "PKG_CONFIG_PATH=${WORK}/prefix/lib/pkgconfig"
+      "${MAKE}" -f "${examples}/make/Makefile" "PKG_CONFIG=${PKG_CONFIG}" "CC=${C_COMPILER}"
+      "CFLAGS=${C_FLAGS}" "LDFLAGS=${LINKER_FLAGS}")
+  # A generator that fails: make fails and keeps no vkey.c, whole or in part.
+  execute_process(COMMAND ${make_example} "GEN_VKEY=${FAILING}" WORKING_DIRECTORY "${WORK}"
+                  RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  file(GLOB left "${WORK}/vkey.c*")
+  if(result EQUAL 0 OR left)
+    message(FATAL_ERROR "make with a failing generator: exit ${result}, left '${left}':\n${out}")
+  endif()
+  execute_process(COMMAND ${make_example} WORKING_DIRECTORY "${WORK}" COMMAND_ERROR_IS_FATAL ANY)
+  expect_example("${WORK}")
+
+elseif(CASE STREQUAL "meson")
+  need(MESON meson)
+  need(NINJA ninja ninja-build)
+  need(PKG_CONFIG pkg-config pkgconf)
+  install_gen_vkey("${WORK}/prefix")
+  execute_process(
+    COMMAND "${CMAKE_COMMAND}" -E env "PKG_CONFIG_PATH=${WORK}/prefix/lib/pkgconfig"
+            "PKG_CONFIG=${PKG_CONFIG}" "CC=${C_COMPILER}" "CFLAGS=${C_FLAGS}" "LDFLAGS=${LINKER_FLAGS}"
+            "${MESON}" setup "${WORK}/build" "${examples}/meson"
+    COMMAND_ERROR_IS_FATAL ANY)
+  execute_process(COMMAND "${MESON}" compile -C "${WORK}/build" COMMAND_ERROR_IS_FATAL ANY)
+  expect_example("${WORK}/build")
 
 else()
   message(FATAL_ERROR "no case named '${CASE}'")
