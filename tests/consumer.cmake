@@ -192,6 +192,8 @@ elseif(CASE STREQUAL "make")
   endif()
   execute_process(COMMAND ${make_example} WORKING_DIRECTORY "${WORK}" COMMAND_ERROR_IS_FATAL ANY)
   expect_example("${WORK}")
+  # type_text is built with pkg-config's flags alone: the stock table's vkey['a'].
+  expect_run(0 "'a': row 1, column 4, shift\n" "${WORK}/type_text" a)
 
 elseif(CASE STREQUAL "meson")
   need(MESON meson)
