@@ -9,7 +9,7 @@ if(TARGET gen_vkey)
   install(TARGETS gen_vkey EXPORT gen_vkey_targets)
 endif()
 install(TARGETS gen_vkey_table EXPORT gen_vkey_targets
-  PUBLIC_HEADER DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}")
+  PUBLIC_HEADER DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/gen_vkey")
 install(EXPORT gen_vkey_targets NAMESPACE gen_vkey:: FILE gen_vkey-targets.cmake
   DESTINATION "${package_dir}")
 

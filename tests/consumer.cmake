@@ -7,6 +7,10 @@
 #                      generator writes the table again
 #   installed          the example and a C++ program, against a freshly installed gen_vkey
 #   host_generator     the example in-tree with GEN_VKEY_EXECUTABLE, so that no generator is built
+#   make               the example's Makefile, against a freshly installed gen_vkey found by
+#                      pkg-config; with a failing generator it fails and keeps no vkey.c
+#   meson              the example's Meson project, against a freshly installed gen_vkey
+# make and meson print "skipped: <tool> is not installed" and stop when a tool is missing.
 
 cmake_minimum_required(VERSION 3.25)
 
@@ -58,13 +62,33 @@ function(expect_run status expected program)
   endif()
 endfunction()
 
-# Runs both builds of the example, on a text with a character that no key types and on one without.
-function(expect_example build)
+# Installs gen_vkey from its build into prefix.
+function(install_gen_vkey prefix)
+  execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --config "${CONFIG}" --prefix "${prefix}"
+                  RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "installing failed:\n${out}")
+  endif()
+endfunction()
+
+# Sets var to the path of the first program named that is found, or, when none is, ends
+# the case as skipped.
+macro(need var)
+  find_program(${var} NAMES ${ARGN})
+  if(NOT ${var})
+    message("skipped: ${ARGV1} is not installed")
+    return()
+  endif()
+endmacro()
+
+# Runs both builds of the example, found in dir, on a text with a character that no key
+# types and on one without.
+function(expect_example dir)
   foreach(program IN ITEMS type_text type_text_own_header)
     expect_run(1 "'H': row 7, column 0\n'i': row 6, column 3, shift\n'!': row 3, column 4, shift\n'b': no key types this character\n"
-               "${build}/${programs}${program}" "Hi!b")
+               "${dir}/${program}" "Hi!b")
     expect_run(0 "space: row 4, column 4\n'@': row 5, column 4, shift\n'\\': row 4, column 5, shift\n"
-               "${build}/${programs}${program}" " @\\")
+               "${dir}/${program}" " @\\")
   endforeach()
 endfunction()
 
@@ -74,7 +98,7 @@ if(CASE STREQUAL "in_tree")
             "${SOURCE_DIR}/cmake" DESTINATION "${WORK}/gen_vkey")
   configure("${examples}" "${WORK}/build" "-DGEN_VKEY_SOURCE_DIR=${WORK}/gen_vkey")
   build_ok("${WORK}/build")
-  expect_example("${WORK}/build")
+  expect_example("${WORK}/build/${programs}")
   # A changed generator writes the table again.
   file(TOUCH "${WORK}/gen_vkey/gen_vkey.cpp")
   build("${WORK}/build" outcome)
@@ -84,20 +108,25 @@ if(CASE STREQUAL "in_tree")
   endif()
 
 elseif(CASE STREQUAL "installed")
-  execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --config "${CONFIG}" --prefix "${WORK}/prefix"
-                  RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
-  if(NOT result EQUAL 0)
-    message(FATAL_ERROR "installing failed:\n${out}")
-  endif()
-  foreach(file IN ITEMS bin/gen_vkey include/vkey.h lib/cmake/gen_vkey/gen_vkey-config.cmake
-                        lib/cmake/gen_vkey/gen_vkey-config-version.cmake)
+  install_gen_vkey("${WORK}/prefix")
+  foreach(file IN ITEMS bin/gen_vkey include/gen_vkey/vkey.h lib/libgen_vkey.a
+                        lib/cmake/gen_vkey/gen_vkey-config.cmake
+                        lib/cmake/gen_vkey/gen_vkey-config-version.cmake lib/pkgconfig/gen_vkey.pc
+                        share/man/man1/gen_vkey.1 share/doc/gen_vkey/LICENSE
+                        share/doc/gen_vkey/README.md)
     if(NOT EXISTS "${WORK}/prefix/${file}")
       message(FATAL_ERROR "the installed package has no ${file}")
     endif()
   endforeach()
+  # Names that would clash with another project's.
+  foreach(file IN ITEMS include/vkey.h lib/libvkey.a)
+    if(EXISTS "${WORK}/prefix/${file}")
+      message(FATAL_ERROR "the installed package has ${file}")
+    endif()
+  endforeach()
   configure("${examples}" "${WORK}/build" "-DCMAKE_PREFIX_PATH=${WORK}/prefix")
   build_ok("${WORK}/build")
-  expect_example("${WORK}/build")
+  expect_example("${WORK}/build/${programs}")
   configure("${SOURCE_DIR}/tests/cxx_consumer" "${WORK}/cxx" "-DCMAKE_PREFIX_PATH=${WORK}/prefix")
   build_ok("${WORK}/cxx")
   expect_run(0 "1 4 1\n-1 -1 -1\n" "${WORK}/cxx/${programs}cxx_consumer")
@@ -106,10 +135,44 @@ elseif(CASE STREQUAL "host_generator")
   configure("${examples}" "${WORK}/build" "-DGEN_VKEY_SOURCE_DIR=${SOURCE_DIR}"
             "-DGEN_VKEY_EXECUTABLE=${GEN_VKEY}")
   build_ok("${WORK}/build")
-  expect_example("${WORK}/build")
+  expect_example("${WORK}/build/${programs}")
   if(EXISTS "${WORK}/build/gen_vkey/${programs}gen_vkey")
     message(FATAL_ERROR "a generator was built although GEN_VKEY_EXECUTABLE was given")
   endif()
+
+elseif(CASE STREQUAL "make")
+  need(MAKE make)
+  need(PKG_CONFIG pkg-config pkgconf)
+  need(FAILING false)
+  install_gen_vkey("${WORK}/prefix")
+  set(make_example
+      "${CMAKE_COMMAND}" -E env "PKG_CONFIG_PATH=${WORK}/prefix/lib/pkgconfig"
+      "${MAKE}" -f "${examples}/make/Makefile" "PKG_CONFIG=${PKG_CONFIG}" "CC=${C_COMPILER}"
+      "CFLAGS=${C_FLAGS}" "LDFLAGS=${LINKER_FLAGS}")
+  # A generator that fails: make fails and keeps no vkey.c, whole or in part.
+  execute_process(COMMAND ${make_example} "GEN_VKEY=${FAILING}" WORKING_DIRECTORY "${WORK}"
+                  RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  file(GLOB left "${WORK}/vkey.c*")
+  if(result EQUAL 0 OR left)
+    message(FATAL_ERROR "make with a failing generator: exit ${result}, left '${left}':\n${out}")
+  endif()
+  execute_process(COMMAND ${make_example} WORKING_DIRECTORY "${WORK}" COMMAND_ERROR_IS_FATAL ANY)
+  expect_example("${WORK}")
+  # type_text is built with pkg-config's flags alone: the stock table's vkey['a'].
+  expect_run(0 "'a': row 1, column 4, shift\n" "${WORK}/type_text" a)
+
+elseif(CASE STREQUAL "meson")
+  need(MESON meson)
+  need(NINJA ninja ninja-build)
+  need(PKG_CONFIG pkg-config pkgconf)
+  install_gen_vkey("${WORK}/prefix")
+  execute_process(
+    COMMAND "${CMAKE_COMMAND}" -E env "PKG_CONFIG_PATH=${WORK}/prefix/lib/pkgconfig"
+            "PKG_CONFIG=${PKG_CONFIG}" "CC=${C_COMPILER}" "CFLAGS=${C_FLAGS}" "LDFLAGS=${LINKER_FLAGS}"
+            "${MESON}" setup "${WORK}/build" "${examples}/meson"
+    COMMAND_ERROR_IS_FATAL ANY)
+  execute_process(COMMAND "${MESON}" compile -C "${WORK}/build" COMMAND_ERROR_IS_FATAL ANY)
+  expect_example("${WORK}/build")
 
 else()
   message(FATAL_ERROR "no case named '${CASE}'")
