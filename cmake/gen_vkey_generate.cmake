@@ -15,8 +15,9 @@
 # - An interrupted build leaves no half-written file behind, under any name.
 # - A new text equal to the earlier one leaves <file> untouched, so nothing is rebuilt.
 #
-# The generator is GEN_VKEY_EXECUTABLE when that is set (a build for the build host, for
-# cross-compiling), else the target gen_vkey::gen_vkey.
+# The generator is GEN_VKEY_EXECUTABLE when that is set (a build for the build host), else
+# the target gen_vkey::gen_vkey; when cross-compiling, that one runs under
+# CMAKE_CROSSCOMPILING_EMULATOR (a program and its arguments, such as qemu-user or wine).
 
 # Stops configuring unless GEN_VKEY_EXECUTABLE names a program that runs here.
 function(_gen_vkey_check_executable)
@@ -60,22 +61,29 @@ function(gen_vkey_generate)
                         "enable_language(${language})), or name the output .cpp or .c to match")
   endif()
 
+  # The generator that runs here: the host's, given; else the one built for the target,
+  # under the emulator when cross-compiling.
+  set(ways_out "set GEN_VKEY_EXECUTABLE to a gen_vkey built for this host")
   if(GEN_VKEY_EXECUTABLE)
     _gen_vkey_check_executable()
     set(generator "${GEN_VKEY_EXECUTABLE}")
     set(depends "${GEN_VKEY_EXECUTABLE}")
-  elseif(CMAKE_CROSSCOMPILING)
-    message(FATAL_ERROR "gen_vkey_generate: cross-compiling, the gen_vkey built for the target cannot "
-                        "run here; set GEN_VKEY_EXECUTABLE to a gen_vkey built for this host")
   elseif(NOT TARGET gen_vkey::gen_vkey)
-    message(FATAL_ERROR "gen_vkey_generate: no target gen_vkey::gen_vkey; "
-                        "add gen_vkey with add_subdirectory() or find_package() first")
+    message(FATAL_ERROR "gen_vkey_generate: no gen_vkey to run: add gen_vkey with add_subdirectory() "
+                        "or find_package() first, with its generator built, or ${ways_out}")
+  elseif(CMAKE_CROSSCOMPILING AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
+    message(FATAL_ERROR "gen_vkey_generate: cross-compiling, the gen_vkey built for the target cannot "
+                        "run here; ${ways_out}, or CMAKE_CROSSCOMPILING_EMULATOR to a program that runs "
+                        "the target's programs here (such as qemu-user or wine)")
   else()
     set(generator "$<TARGET_FILE:gen_vkey::gen_vkey>")
     set(depends "${generator}")
     get_target_property(built_here gen_vkey::gen_vkey ALIASED_TARGET)
     if(built_here)
       list(APPEND depends "${built_here}")  # so that it is built first, with any generator
+    endif()
+    if(CMAKE_CROSSCOMPILING)
+      set(generator "${CMAKE_CROSSCOMPILING_EMULATOR};${generator}")
     endif()
   endif()
 

@@ -1,0 +1,212 @@
+# Cross builds with Debian's cross toolchains, the programs they make run under qemu-user
+# and wine, with the toolchain files of cmake/toolchains/. The cases:
+#   aarch64.package      gen_vkey itself built for aarch64, its own table generated under
+#                        qemu, and installed: its gen_vkey is an aarch64 program that writes
+#                        the text; then the example built against that package with the
+#                        host's generator, its programs run under qemu
+#   aarch64.emulator     the example with gen_vkey in-tree and only the emulator
+#   aarch64.no_way       neither an emulator nor GEN_VKEY_EXECUTABLE: configuring stops and
+#                        names both
+#   windows              gen_vkey.exe built with mingw-w64, run under wine: the text with
+#                        CRLF line ends, and exit 1 with the message on a full device; the
+#                        example built in-tree, run under wine
+#   cortex_m             a C-only firmware project for a Cortex-M4, no C++ compiler: the
+#                        stock table library and a gen_vkey_generate() table
+# A case whose toolchain or emulator is missing prints "SKIPPED: ..." and stops.
+#
+#   cmake -DCASE=<case> -DSOURCE_DIR=<gen_vkey source> -DGEN_VKEY=<host generator>
+#         -DWORK=<folder> -DGENERATOR=<CMake generator> -P cross.cmake
+
+cmake_minimum_required(VERSION 3.25)
+
+set(toolchains "${SOURCE_DIR}/cmake/toolchains")
+set(examples "${SOURCE_DIR}/examples")
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}")
+set(ENV{WINEDEBUG} "-all")
+
+# Ends the case as skipped unless every program named is found.
+macro(need)
+  foreach(program IN ITEMS ${ARGN})
+    find_program(found_${program} "${program}" PATHS /usr/lib/wine NO_CACHE)
+    if(NOT found_${program})
+      message("SKIPPED: ${program} is not installed")
+      return()
+    endif()
+  endforeach()
+endmacro()
+
+# Configures source into build for the toolchain file named, Release; fails unless it works.
+function(configure toolchain source build)
+  execute_process(
+    COMMAND "${CMAKE_COMMAND}" -S "${source}" -B "${build}" -G "${GENERATOR}" -DCMAKE_BUILD_TYPE=Release
+            "--toolchain" "${toolchains}/${toolchain}.cmake" ${ARGN}
+    RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "configuring ${source} for ${toolchain} failed:\n${out}")
+  endif()
+endfunction()
+
+# Builds build in Release, and installs it into the prefix given after it, if any.
+function(build build)
+  execute_process(COMMAND "${CMAKE_COMMAND}" --build "${build}" --config Release
+                  RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "building ${build} failed:\n${out}")
+  endif()
+  if(ARGN)
+    execute_process(COMMAND "${CMAKE_COMMAND}" --install "${build}" --config Release --prefix "${ARGN}"
+                    RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    if(NOT result EQUAL 0)
+      message(FATAL_ERROR "installing ${build} failed:\n${out}")
+    endif()
+  endif()
+endfunction()
+
+# Returns in <var> the folder of build's programs, which a multi-config generator puts in
+# a folder of the configuration's name.
+function(programs_of build var)
+  if(GENERATOR MATCHES "Multi-Config")
+    set(${var} "${build}/Release" PARENT_SCOPE)
+  else()
+    set(${var} "${build}" PARENT_SCOPE)
+  endif()
+endfunction()
+
+# Runs the program under the emulator (a list) and fails unless it exits with status and
+# prints expected, once any CR of a CRLF line end is dropped.
+function(expect_run emulator status expected program)
+  execute_process(COMMAND ${emulator} "${program}" ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE out)
+  string(REPLACE "\r\n" "\n" out "${out}")
+  if(NOT result STREQUAL status OR NOT out STREQUAL expected)
+    message(FATAL_ERROR "${program} ${ARGN}: exit ${result}, wanted ${status}; printed\n"
+                        "${out}\nwanted\n${expected}")
+  endif()
+endfunction()
+
+# Runs both programs of the example under the emulator; the expected keys are the key
+# matrix's.
+function(expect_example emulator dir suffix)
+  foreach(program IN ITEMS type_text type_text_own_header)
+    expect_run("${emulator}" 1
+               "'H': row 7, column 0\n'i': row 6, column 3, shift\n'!': row 3, column 4, shift\n'b': no key types this character\n"
+               "${dir}/${program}${suffix}" "Hi!b")
+    expect_run("${emulator}" 0 "space: row 4, column 4\n'@': row 5, column 4, shift\n'\\': row 4, column 5, shift\n"
+               "${dir}/${program}${suffix}" " @\\")
+  endforeach()
+endfunction()
+
+set(qemu qemu-aarch64 -L /usr/aarch64-linux-gnu)
+set(wine /usr/lib/wine/wine64)
+execute_process(COMMAND "${GEN_VKEY}" OUTPUT_VARIABLE host_text COMMAND_ERROR_IS_FATAL ANY)
+
+if(CASE STREQUAL "aarch64.package")
+  need(aarch64-linux-gnu-gcc aarch64-linux-gnu-g++ qemu-aarch64)
+  configure(aarch64-linux-gnu "${SOURCE_DIR}" "${WORK}/gen_vkey")
+  build("${WORK}/gen_vkey" "${WORK}/prefix")
+  # An ELF file whose e_machine is 183, AArch64.
+  file(READ "${WORK}/prefix/bin/gen_vkey" machine OFFSET 18 LIMIT 2 HEX)
+  if(NOT machine STREQUAL "b700")
+    message(FATAL_ERROR "the installed gen_vkey is not an aarch64 program (e_machine ${machine})")
+  endif()
+  execute_process(COMMAND ${qemu} "${WORK}/prefix/bin/gen_vkey" OUTPUT_VARIABLE text RESULT_VARIABLE result)
+  if(NOT result EQUAL 0 OR NOT text STREQUAL host_text)
+    message(FATAL_ERROR "the aarch64 gen_vkey under qemu: exit ${result}, and its text differs from the host's")
+  endif()
+  # A consumer of that package, with the host's generator.
+  configure(aarch64-linux-gnu "${examples}" "${WORK}/consumer" "-DCMAKE_FIND_ROOT_PATH=${WORK}/prefix"
+            "-DCMAKE_PREFIX_PATH=/" "-DGEN_VKEY_EXECUTABLE=${GEN_VKEY}")
+  build("${WORK}/consumer")
+  programs_of("${WORK}/consumer" dir)
+  expect_example("${qemu}" "${dir}" "")
+
+elseif(CASE STREQUAL "aarch64.emulator")
+  need(aarch64-linux-gnu-gcc aarch64-linux-gnu-g++ qemu-aarch64)
+  configure(aarch64-linux-gnu "${examples}" "${WORK}/consumer" "-DGEN_VKEY_SOURCE_DIR=${SOURCE_DIR}")
+  build("${WORK}/consumer")
+  programs_of("${WORK}/consumer" dir)
+  expect_example("${qemu}" "${dir}" "")
+
+elseif(CASE STREQUAL "aarch64.no_way")
+  need(aarch64-linux-gnu-gcc aarch64-linux-gnu-g++)
+  execute_process(
+    COMMAND "${CMAKE_COMMAND}" -S "${examples}" -B "${WORK}/consumer" -G "${GENERATOR}"
+            --toolchain "${toolchains}/aarch64-linux-gnu.cmake" "-DGEN_VKEY_SOURCE_DIR=${SOURCE_DIR}"
+            "-DCMAKE_CROSSCOMPILING_EMULATOR="
+    RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  string(REGEX REPLACE "[ \n]+" " " said "${out}")
+  string(FIND "${said}" "set GEN_VKEY_EXECUTABLE to a gen_vkey built for this host, or CMAKE_CROSSCOMPILING_EMULATOR to a program" named)
+  if(result EQUAL 0 OR named EQUAL -1)
+    message(FATAL_ERROR "configuring with neither way to run gen_vkey: exit ${result}, said\n${out}")
+  endif()
+
+elseif(CASE STREQUAL "windows")
+  need(x86_64-w64-mingw32-gcc x86_64-w64-mingw32-g++ wine64)
+  configure(x86_64-w64-mingw32 "${SOURCE_DIR}" "${WORK}/gen_vkey")
+  build("${WORK}/gen_vkey")
+  programs_of("${WORK}/gen_vkey" dir)
+  set(exe "${dir}/gen_vkey.exe")
+  # The text through Windows' text-mode standard output: CRLF line ends, else the same bytes.
+  # (file(READ) drops CRs, so they are counted in the bytes' hex.)
+  execute_process(COMMAND ${wine} "${exe}" OUTPUT_FILE "${WORK}/text" RESULT_VARIABLE result)
+  file(READ "${WORK}/text" bytes HEX)
+  string(REGEX MATCHALL "0d0a" crlf "${bytes}")
+  list(LENGTH crlf crlf)
+  string(REGEX MATCHALL "0a" lf "${bytes}")
+  list(LENGTH lf lf)
+  file(WRITE "${WORK}/host_text" "${host_text}")
+  execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files --ignore-eol "${WORK}/text" "${WORK}/host_text"
+                  RESULT_VARIABLE differ)
+  if(NOT result EQUAL 0 OR NOT crlf EQUAL 259 OR NOT lf EQUAL 259 OR NOT differ EQUAL 0)
+    message(FATAL_ERROR "gen_vkey.exe under wine: exit ${result}, ${crlf} CRLF of ${lf} line ends (259 "
+                        "wanted), and the text without the CRs differs from the host's: ${differ}")
+  endif()
+  execute_process(COMMAND ${wine} "${exe}" OUTPUT_FILE /dev/full RESULT_VARIABLE result ERROR_VARIABLE err)
+  string(REPLACE "\r\n" "\n" err "${err}")
+  if(NOT result EQUAL 1 OR NOT err STREQUAL "gen_vkey: write error: No space left on device\n")
+    message(FATAL_ERROR "gen_vkey.exe on a full device: exit ${result}, wanted 1; said '${err}'")
+  endif()
+  # A consumer's programs, with its tables generated under wine.
+  configure(x86_64-w64-mingw32 "${examples}" "${WORK}/consumer" "-DGEN_VKEY_SOURCE_DIR=${SOURCE_DIR}")
+  build("${WORK}/consumer")
+  programs_of("${WORK}/consumer" dir)
+  expect_example("${wine}" "${dir}" ".exe")
+
+elseif(CASE STREQUAL "cortex_m")
+  need(arm-none-eabi-gcc arm-none-eabi-nm)
+  file(WRITE "${WORK}/firmware/CMakeLists.txt" [=[
+cmake_minimum_required(VERSION 3.25)
+project(firmware LANGUAGES C)
+add_subdirectory("${GEN_VKEY_SOURCE_DIR}" gen_vkey)
+add_library(stock_table STATIC keys.c)
+target_link_libraries(stock_table PRIVATE gen_vkey::vkey)
+gen_vkey_generate(OUTPUT generated/vkey.c)
+add_library(own_table STATIC generated/vkey.c)
+target_include_directories(own_table PRIVATE "${GEN_VKEY_SOURCE_DIR}/examples/rom_header")
+]=])
+  file(WRITE "${WORK}/firmware/keys.c" "#include \"vkey.h\"\nint row_of_a(void) { return vkey['a'].row; }\n")
+  configure(arm-none-eabi "${WORK}/firmware" "${WORK}/build" "-DGEN_VKEY_SOURCE_DIR=${SOURCE_DIR}"
+            "-DGEN_VKEY_EXECUTABLE=${GEN_VKEY}")
+  file(GLOB cxx "${WORK}/build/CMakeFiles/*/CMakeCXXCompiler.cmake")
+  if(cxx)
+    message(FATAL_ERROR "the C-only firmware looked for a C++ compiler: ${cxx}")
+  endif()
+  build("${WORK}/build")
+  # The stock table in RAM (32-bit fields, 3,072 bytes); the own header's in flash (768).
+  #    library            symbol   size
+  set(tables
+       libgen_vkey.a      "D vkey" 00000c00
+       libown_table.a     "R vkey" 00000300)
+  while(tables)
+    list(POP_FRONT tables library symbol size)
+    file(GLOB_RECURSE archive "${WORK}/build/*${library}")
+    execute_process(COMMAND arm-none-eabi-nm -S "${archive}" OUTPUT_VARIABLE symbols COMMAND_ERROR_IS_FATAL ANY)
+    string(FIND "${symbols}" "${size} ${symbol}\n" found)
+    if(NOT archive OR found EQUAL -1)
+      message(FATAL_ERROR "${library} does not define '${symbol}' of ${size} bytes:\n${symbols}")
+    endif()
+  endwhile()
+
+else()
+  message(FATAL_ERROR "no case named '${CASE}'")
+endif()
