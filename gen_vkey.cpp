@@ -4,19 +4,16 @@
 // The key map below is the only data. At compile time it is checked, turned
 // into the 256-entry table, and the table into its source text; at run time
 // the program writes that text to standard output and checks that it got
-// there. A bad key map does not build.
+// there. A bad key map does not build. Only C library headers are included,
+// the text is rendered once and no check compares every pair of entries, so that the
+// generator compiles in about the time of a plain C program.
 
 #include "vkey.h"
 
-#include <algorithm>
-#include <array>
 #include <cerrno>
-#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iterator>
-#include <string_view>
 
 namespace {
 
@@ -121,42 +118,36 @@ constexpr kmentry km[] = {
 };
 // clang-format on
 
+// The number of entries in the key map.
+constexpr std::size_t km_size = sizeof km / sizeof km[0];
+
 // The rules that the key map keeps; each broken rule stops the build with its own message.
 
 // Returns whether pred holds for every key map entry.
 template <typename Pred>
 constexpr bool every_entry(Pred pred)
 {
-    return std::ranges::all_of(km, pred);
-}
-
-// Returns whether no two key map entries are alike as same() judges them.
-template <typename Same>
-constexpr bool no_two_entries(Same same)
-{
-    for (std::size_t i = 0; i < std::size(km); ++i) {
-        for (std::size_t j = i + 1; j < std::size(km); ++j) {
-            if (same(km[i], km[j])) {
-                return false;
-            }
+    // Not std::ranges::all_of: <algorithm> alone takes longer to compile than this whole file.
+    for (const kmentry& e : km) {  // NOLINT(readability-use-anyofallof)
+        if (!pred(e)) {
+            return false;
         }
     }
     return true;
 }
 
-// Returns whether some key map entry is the unshifted character of key (row, col).
-constexpr bool has_unshifted(int row, int col)
+// Returns whether (row, col) is a place in the 8 x 6 matrix.
+constexpr bool in_matrix(int row, int col)
 {
-    return std::ranges::any_of(
-        km, [=](const kmentry& e) { return e.row == row && e.col == col && e.shift == 0; });
+    return row >= 0 && row <= 7 && col >= 0 && col <= 5;
 }
 
 // Returns whether the character literals of this compiler are ASCII, as the key map assumes.
 constexpr bool literals_are_ascii()
 {
-    constexpr std::string_view printable =
+    constexpr char printable[] =
         " !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~";
-    for (std::size_t i = 0; i < printable.size(); ++i) {
+    for (std::size_t i = 0; i + 1 < sizeof printable; ++i) {
         if (printable[i] != static_cast<char>(32 + i)) {
             return false;
         }
@@ -164,66 +155,175 @@ constexpr bool literals_are_ascii()
     return '\n' == 10;
 }
 
+// Returns whether the key map holds 80 entries.
+constexpr bool holds_80_entries()
+{
+    return km_size == 80;
+}
+
+// Returns whether no code occurs twice, marking each code seen in one pass.
+constexpr bool no_code_occurs_twice()
+{
+    bool seen[256] = {};
+    for (const kmentry& e : km) {
+        bool& s = seen[static_cast<unsigned char>(e.code)];
+        if (s) {
+            return false;
+        }
+        s = true;
+    }
+    return true;
+}
+
+// Returns whether every code is below 128 (a signed char holds those above as negative).
+constexpr bool every_code_is_below_128()
+{
+    return every_entry([](const kmentry& e) { return e.code >= 0; });
+}
+
+// Returns whether every row is 0-7.
+constexpr bool every_row_is_0_to_7()
+{
+    return every_entry([](const kmentry& e) { return e.row >= 0 && e.row <= 7; });
+}
+
+// Returns whether every column is 0-5.
+constexpr bool every_column_is_0_to_5()
+{
+    return every_entry([](const kmentry& e) { return e.col >= 0 && e.col <= 5; });
+}
+
+// Returns whether every shift is 0 or 1.
+constexpr bool every_shift_is_0_or_1()
+{
+    return every_entry([](const kmentry& e) { return e.shift == 0 || e.shift == 1; });
+}
+
+// Returns whether rows 0-4 have no key in column 2.
+constexpr bool rows_0_to_4_have_no_key_in_column_2()
+{
+    return every_entry([](const kmentry& e) { return e.row >= 5 || e.col != 2; });
+}
+
+// Returns whether no two characters share a key and shift, marking each (row, col, shift)
+// seen in one pass; an entry off the matrix is left to the rule that it breaks.
+constexpr bool no_two_characters_share_a_key_and_shift()
+{
+    bool seen[8][6][2] = {};
+    for (const kmentry& e : km) {
+        if (!in_matrix(e.row, e.col) || (e.shift != 0 && e.shift != 1)) {
+            continue;
+        }
+        bool& s = seen[e.row][e.col][e.shift];
+        if (s) {
+            return false;
+        }
+        s = true;
+    }
+    return true;
+}
+
+// Returns whether every shifted character's key has an unshifted character: one pass marks
+// the keys of the unshifted characters, a second checks the keys of the shifted ones.
+constexpr bool every_shifted_characters_key_has_an_unshifted_character()
+{
+    bool unshifted[8][6] = {};
+    for (const kmentry& e : km) {
+        if (e.shift == 0 && in_matrix(e.row, e.col)) {
+            unshifted[e.row][e.col] = true;
+        }
+    }
+    return every_entry([&](const kmentry& e) {
+        return e.shift == 0 || (in_matrix(e.row, e.col) && unshifted[e.row][e.col]);
+    });
+}
+
+// Returns whether the key map holds 43 unshifted characters, one for each key.
+constexpr bool holds_43_unshifted_characters()
+{
+    int n = 0;
+    for (const kmentry& e : km) {
+        n += e.shift == 0 ? 1 : 0;
+    }
+    return n == 43;
+}
+
 static_assert(literals_are_ascii(), "key map: the compiler's character set is not ASCII");
-static_assert(std::size(km) == 80, "key map: it must hold 80 entries");
-static_assert(no_two_entries([](const kmentry& a, const kmentry& b) { return a.code == b.code; }),
-              "key map: a code occurs twice");
-static_assert(every_entry([](const kmentry& e) { return e.code >= 0; }), "key map: a code is 128 or above");
-static_assert(every_entry([](const kmentry& e) { return e.row >= 0 && e.row <= 7; }),
-              "key map: a row is outside 0-7");
-static_assert(every_entry([](const kmentry& e) { return e.col >= 0 && e.col <= 5; }),
-              "key map: a column is outside 0-5");
-static_assert(every_entry([](const kmentry& e) { return e.shift == 0 || e.shift == 1; }),
-              "key map: a shift is neither 0 nor 1");
-static_assert(every_entry([](const kmentry& e) { return e.row >= 5 || e.col != 2; }),
-              "key map: rows 0-4 have no key in column 2");
-static_assert(no_two_entries([](const kmentry& a, const kmentry& b) {
-                  return a.row == b.row && a.col == b.col && a.shift == b.shift;
-              }),
-              "key map: two characters share a key and shift");
-static_assert(every_entry([](const kmentry& e) { return e.shift == 0 || has_unshifted(e.row, e.col); }),
+static_assert(holds_80_entries(), "key map: it must hold 80 entries");
+static_assert(no_code_occurs_twice(), "key map: a code occurs twice");
+static_assert(every_code_is_below_128(), "key map: a code is 128 or above");
+static_assert(every_row_is_0_to_7(), "key map: a row is outside 0-7");
+static_assert(every_column_is_0_to_5(), "key map: a column is outside 0-5");
+static_assert(every_shift_is_0_or_1(), "key map: a shift is neither 0 nor 1");
+static_assert(rows_0_to_4_have_no_key_in_column_2(), "key map: rows 0-4 have no key in column 2");
+static_assert(no_two_characters_share_a_key_and_shift(), "key map: two characters share a key and shift");
+static_assert(every_shifted_characters_key_has_an_unshifted_character(),
               "key map: a shifted character's key has no unshifted character");
-static_assert(std::ranges::count_if(km, [](const kmentry& e) { return e.shift == 0; }) == 43,
+static_assert(holds_43_unshifted_characters(),
               "key map: it must hold 43 unshifted characters, one for each key");
 
 // The lookup table entry of a character that no key types.
 constexpr vkeymap none = {-1, -1, -1};
 
+// The lookup table: the key of each 8-bit character code.
+struct lookup_table {
+    vkeymap keys[256];
+};
+
 // Returns the lookup table: the key map's entry for each code it holds, none for every other code.
-constexpr std::array<vkeymap, 256> make_vkey()
+constexpr lookup_table make_vkey()
 {
-    std::array<vkeymap, 256> table{};
-    table.fill(none);
+    lookup_table table{};
+    for (vkeymap& k : table.keys) {
+        k = none;
+    }
     for (const kmentry& e : km) {
-        table[static_cast<unsigned char>(e.code)] = {e.row, e.col, e.shift};
+        table.keys[static_cast<unsigned char>(e.code)] = {e.row, e.col, e.shift};
     }
     return table;
 }
 
 // The generator's own vkey, complete at compile time; it hides, in this file, the one
 // that vkey.h declares for the programs that link the table.
-constexpr std::array<vkeymap, 256> vkey = make_vkey();
+constexpr lookup_table vkey = make_vkey();
 
-// Where the text goes: into buf, or, while buf is null, only counted in len.
+// The text's first two lines, and its last two: the fixed entry of code 255 and the close.
+constexpr char opening[] = "#include \"vkey.h\"\n"
+                           "vkeymap vkey[256] = {\n";
+constexpr char closing[] = "\t{-1,-1,-1}\n"
+                           "};\n";
+
+// The longest entry line that the format allows: each value at most two characters, the
+// label at most three.
+constexpr char longest_entry[] = "\t{-1,-1,-1}, // 254\n";
+
+// An upper bound of the text's length, from its line format: the opening, 255 entry lines
+// no longer than the longest, and the closing.
+constexpr std::size_t text_bound =
+    (sizeof opening - 1) + 255 * (sizeof longest_entry - 1) + (sizeof closing - 1);
+
+// Where the text goes: its first len characters in buf. Past the bound a character is only
+// counted, so that a text longer than the bound fails its check instead of the build's
+// constant evaluation.
 struct writer {
-    char* buf = nullptr;
-    std::size_t len = 0;
+    char buf[text_bound];
+    std::size_t len;
 };
 
 // Appends one character.
 constexpr void put(writer& w, char c)
 {
-    if (w.buf != nullptr) {
+    if (w.len < text_bound) {
         w.buf[w.len] = c;
     }
     ++w.len;
 }
 
 // Appends a string.
-constexpr void put(writer& w, std::string_view s)
+constexpr void put(writer& w, const char* s)
 {
-    for (const char c : s) {
-        put(w, c);
+    for (; *s != '\0'; ++s) {
+        put(w, *s);
     }
 }
 
@@ -268,54 +368,55 @@ constexpr void write_entry(writer& w, int code, const vkeymap& k)
     put(w, '\n');
 }
 
-// Writes the whole text: the include and the opening, an entry line for each code
-// 0-254, and the entry of code 255, which ends the list without a comma.
-constexpr void write_text(writer& w)
+// Returns the whole text, rendered once: the opening, an entry line for each code 0-254,
+// and the closing, whose entry of code 255 ends the list without a comma.
+constexpr writer render()
 {
-    put(w, "#include \"vkey.h\"\n"
-           "vkeymap vkey[256] = {\n");
+    writer w{};
+    put(w, opening);
     for (int code = 0; code < 255; ++code) {
-        write_entry(w, code, vkey[static_cast<std::size_t>(code)]);
+        write_entry(w, code, vkey.keys[code]);
     }
-    put(w, "\t{-1,-1,-1}\n"
-           "};\n");
+    put(w, closing);
+    return w;
 }
 
-// Returns the length of the text.
-constexpr std::size_t text_length()
-{
-    writer w;
-    write_text(w);
-    return w.len;
-}
+// The text, rendered at compile time.
+constexpr writer text = render();
 
-// Returns the text, rendered into an array of exactly its length.
-constexpr std::array<char, text_length()> render()
-{
-    std::array<char, text_length()> text{};
-    writer w{text.data()};
-    write_text(w);
-    return text;
-}
+// How many lines the text holds, and how many of them are initialisers, lines that begin
+// with "\t{".
+struct line_count {
+    std::size_t lines;
+    std::size_t initialisers;
+};
 
-constexpr std::array<char, text_length()> text = render();
-
-// Returns how often s occurs in the text.
-constexpr std::size_t occurrences(std::string_view s)
+// Returns the text's lines and initialisers, counted in one pass.
+constexpr line_count count_lines()
 {
-    const std::string_view t(text.data(), text.size());
-    std::size_t n = 0;
-    for (std::size_t at = t.find(s); at != std::string_view::npos; at = t.find(s, at + 1)) {
-        ++n;
+    line_count n{};
+    for (std::size_t at = 0; at < text.len; ++at) {
+        const bool line_starts = at == 0 || text.buf[at - 1] == '\n';
+        if (line_starts && at + 1 < text.len && text.buf[at] == '\t' && text.buf[at + 1] == '{') {
+            ++n.initialisers;
+        }
+        if (text.buf[at] == '\n') {
+            ++n.lines;
+        }
     }
     return n;
 }
 
-static_assert(vkey[255].row == none.row && vkey[255].col == none.col && vkey[255].shift == none.shift,
+// The text's lines and initialisers.
+constexpr line_count text_lines = count_lines();
+
+static_assert(text.len <= text_bound, "text: it must fit the bound of its line format");
+static_assert(vkey.keys[255].row == none.row && vkey.keys[255].col == none.col &&
+                  vkey.keys[255].shift == none.shift,
               "text: the fixed last entry must match the table");
-static_assert(occurrences("\n") == 259, "text: it must hold 259 lines");
-static_assert(occurrences("\n\t{") == 256, "text: it must hold 256 initialisers");
-static_assert(text.back() == '\n', "text: its last line must end");
+static_assert(text_lines.lines == 259, "text: it must hold 259 lines");
+static_assert(text_lines.initialisers == 256, "text: it must hold 256 initialisers");
+static_assert(text.len <= text_bound && text.buf[text.len - 1] == '\n', "text: its last line must end");
 
 // Flushes and closes standard output; on failure reports the write error and returns
 // EXIT_FAILURE, so that a build never takes a truncated text for the whole one.
@@ -345,6 +446,6 @@ int main()
     // for close_stdout() to tell.
     (void)std::setvbuf(stdout, nullptr, _IONBF, 0);
     errno = 0;
-    (void)std::fwrite(text.data(), 1, text.size(), stdout);
+    (void)std::fwrite(text.buf, 1, text.len, stdout);
     return close_stdout();
 }
