@@ -2,9 +2,10 @@
 #
 # Adds a build rule that writes gen_vkey's text to <file>, a path relative to the current
 # binary folder; missing folders are made. List <file> among the sources of a target in the
-# same folder: it compiles against whichever vkey.h that target's include path holds. The
-# rule runs whenever the generator changes, and it keeps this promise under every CMake
-# generator, in parallel builds and in interrupted ones:
+# same folder (a custom target's SOURCES, not its DEPENDS, which Unix Makefiles would not
+# know how to make): it compiles against whichever vkey.h that target's include path
+# holds. The rule runs whenever the generator changes, and it keeps this promise under
+# every CMake generator, in parallel builds and in interrupted ones:
 #
 # - A failed generation (the generator exits with a status other than 0, is killed, or
 #   writes a text that is not a whole table) fails the build and says what happened.
