@@ -91,8 +91,8 @@ function(gen_vkey_generate)
   cmake_path(ABSOLUTE_PATH arg_OUTPUT BASE_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}"
              NORMALIZE OUTPUT_VARIABLE output)
 
-  # The stamp tells make and ninja that the rule has run even when it left <file> untouched,
-  # one for each configuration, so that switching configurations runs nothing again.
+  # The stamp tells make and ninja that the rule has run even when it left <file> untouched;
+  # a multi-config generator has a rule, and so a stamp, for each configuration.
   string(SHA1 key "${output}")
   string(SUBSTRING "${key}" 0 12 key)
   cmake_path(GET output FILENAME name)
