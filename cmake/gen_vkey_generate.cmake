@@ -70,8 +70,10 @@ function(gen_vkey_generate)
     set(generator "${GEN_VKEY_EXECUTABLE}")
     set(depends "${GEN_VKEY_EXECUTABLE}")
   elseif(NOT TARGET gen_vkey::gen_vkey)
-    message(FATAL_ERROR "gen_vkey_generate: no gen_vkey to run: add gen_vkey with add_subdirectory() "
-                        "or find_package() first, with its generator built, or ${ways_out}")
+    message(FATAL_ERROR "gen_vkey_generate: no gen_vkey to run: ${ways_out}, since gen_vkey builds no "
+                        "generator for a target without an operating system (CMAKE_SYSTEM_NAME Generic) "
+                        "or with GEN_VKEY_BUILD_GENERATOR off; or add gen_vkey with add_subdirectory() or "
+                        "find_package() before this call")
   elseif(CMAKE_CROSSCOMPILING AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
     message(FATAL_ERROR "gen_vkey_generate: cross-compiling, the gen_vkey built for the target cannot "
                         "run here; ${ways_out}, or CMAKE_CROSSCOMPILING_EMULATOR to a program that runs "
