@@ -5,8 +5,9 @@
 #
 # The text is held in memory while the generator runs, so an interrupted run leaves no
 # file behind; execute_process() hands it over with CRLF line ends made LF, so the file is
-# the same whichever platform's generator wrote it. A text equal to OUTPUT's leaves OUTPUT untouched, timestamp and all, so that
-# nothing compiled from it is rebuilt; STAMP records that the step ran.
+# the same whichever platform's generator wrote it. A text equal to OUTPUT's leaves OUTPUT
+# untouched, timestamp and all, so that nothing compiled from it is rebuilt; STAMP records
+# that the step ran.
 
 cmake_minimum_required(VERSION 3.25)
 

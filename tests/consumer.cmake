@@ -13,6 +13,7 @@
 # make and meson print "skipped: <tool> is not installed" and stop when a tool is missing.
 
 cmake_minimum_required(VERSION 3.25)
+include("${CMAKE_CURRENT_LIST_DIR}/example_runs.cmake")
 
 set(examples "${SOURCE_DIR}/examples")
 # The consumers are built in Release; a multi-config generator puts the programs in a
@@ -53,15 +54,6 @@ function(build_ok build)
   endif()
 endfunction()
 
-# Runs program with its arguments and fails unless it exits with status and prints expected.
-function(expect_run status expected program)
-  execute_process(COMMAND "${program}" ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE out)
-  if(NOT result STREQUAL status OR NOT out STREQUAL expected)
-    message(FATAL_ERROR "${program} ${ARGN}: exit ${result}, wanted ${status}; printed\n"
-                        "${out}\nwanted\n${expected}")
-  endif()
-endfunction()
-
 # Installs gen_vkey from its build into prefix.
 function(install_gen_vkey prefix)
   execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --config "${CONFIG}" --prefix "${prefix}"
@@ -80,17 +72,6 @@ macro(need var)
     return()
   endif()
 endmacro()
-
-# Runs both builds of the example, found in dir, on a text with a character that no key
-# types and on one without.
-function(expect_example dir)
-  foreach(program IN ITEMS type_text type_text_own_header)
-    expect_run(1 "'H': row 7, column 0\n'i': row 6, column 3, shift\n'!': row 3, column 4, shift\n'b': no key types this character\n"
-               "${dir}/${program}" "Hi!b")
-    expect_run(0 "space: row 4, column 4\n'@': row 5, column 4, shift\n'\\': row 4, column 5, shift\n"
-               "${dir}/${program}" " @\\")
-  endforeach()
-endfunction()
 
 if(CASE STREQUAL "in_tree")
   # From a copy of the generator's sources, so that the test can change them.

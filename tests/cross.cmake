@@ -18,6 +18,7 @@
 #         -DWORK=<folder> -DGENERATOR=<CMake generator> -P cross.cmake
 
 cmake_minimum_required(VERSION 3.25)
+include("${CMAKE_CURRENT_LIST_DIR}/example_runs.cmake")
 
 set(toolchains "${SOURCE_DIR}/cmake/toolchains")
 set(examples "${SOURCE_DIR}/examples")
@@ -73,31 +74,14 @@ function(programs_of build var)
   endif()
 endfunction()
 
-# Runs the program under the emulator (a list) and fails unless it exits with status and
-# prints expected, once any CR of a CRLF line end is dropped.
-function(expect_run emulator status expected program)
-  execute_process(COMMAND ${emulator} "${program}" ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE out)
-  string(REPLACE "\r\n" "\n" out "${out}")
-  if(NOT result STREQUAL status OR NOT out STREQUAL expected)
-    message(FATAL_ERROR "${program} ${ARGN}: exit ${result}, wanted ${status}; printed\n"
-                        "${out}\nwanted\n${expected}")
-  endif()
-endfunction()
-
-# Runs both programs of the example under the emulator; the expected keys are the key
-# matrix's.
-function(expect_example emulator dir suffix)
-  foreach(program IN ITEMS type_text type_text_own_header)
-    expect_run("${emulator}" 1
-               "'H': row 7, column 0\n'i': row 6, column 3, shift\n'!': row 3, column 4, shift\n'b': no key types this character\n"
-               "${dir}/${program}${suffix}" "Hi!b")
-    expect_run("${emulator}" 0 "space: row 4, column 4\n'@': row 5, column 4, shift\n'\\': row 4, column 5, shift\n"
-               "${dir}/${program}${suffix}" " @\\")
-  endforeach()
-endfunction()
-
 set(qemu qemu-aarch64 -L /usr/aarch64-linux-gnu)
 set(wine /usr/lib/wine/wine64)
+if(CASE MATCHES "^aarch64")
+  set(EMULATOR ${qemu})
+elseif(CASE STREQUAL "windows")
+  set(EMULATOR ${wine})
+  set(EXE_SUFFIX .exe)
+endif()
 execute_process(COMMAND "${GEN_VKEY}" OUTPUT_VARIABLE host_text COMMAND_ERROR_IS_FATAL ANY)
 
 if(CASE STREQUAL "aarch64.package")
@@ -118,14 +102,14 @@ if(CASE STREQUAL "aarch64.package")
             "-DGEN_VKEY_EXECUTABLE=${GEN_VKEY}")
   build("${WORK}/consumer")
   programs_of("${WORK}/consumer" dir)
-  expect_example("${qemu}" "${dir}" "")
+  expect_example("${dir}")
 
 elseif(CASE STREQUAL "aarch64.emulator")
   need(aarch64-linux-gnu-gcc aarch64-linux-gnu-g++ qemu-aarch64)
   configure(aarch64-linux-gnu "${examples}" "${WORK}/consumer" "-DGEN_VKEY_SOURCE_DIR=${SOURCE_DIR}")
   build("${WORK}/consumer")
   programs_of("${WORK}/consumer" dir)
-  expect_example("${qemu}" "${dir}" "")
+  expect_example("${dir}")
 
 elseif(CASE STREQUAL "aarch64.no_way")
   need(aarch64-linux-gnu-gcc aarch64-linux-gnu-g++)
@@ -170,7 +154,7 @@ elseif(CASE STREQUAL "windows")
   configure(x86_64-w64-mingw32 "${examples}" "${WORK}/consumer" "-DGEN_VKEY_SOURCE_DIR=${SOURCE_DIR}")
   build("${WORK}/consumer")
   programs_of("${WORK}/consumer" dir)
-  expect_example("${wine}" "${dir}" ".exe")
+  expect_example("${dir}")
 
 elseif(CASE STREQUAL "cortex_m")
   need(arm-none-eabi-gcc arm-none-eabi-nm)
