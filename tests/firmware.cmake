@@ -131,6 +131,7 @@ endif()
 # vkey, 768 bytes, in the flash region (the one the map names text or flash), and not in RAM.
 file(READ "${program}.map" map)
 string(REGEX MATCH "\n(text|flash|FLASH) +0x([0-9a-fA-F]+) +0x([0-9a-fA-F]+)" region "${map}")
+string(STRIP "${region}" region)
 if(NOT region)
   message(FATAL_ERROR "the linker map of ${program} names no flash region:\n${map}")
 endif()
@@ -140,12 +141,11 @@ run(symbols ${prefix}nm -S "${program}")
 if(NOT symbols MATCHES "(^|\n)([0-9a-f]+) ([0-9a-f]+) [A-Za-z] vkey\n")
   message(FATAL_ERROR "${program} defines no vkey:\n${symbols}")
 endif()
-math(EXPR address "0x${CMAKE_MATCH_2}")
+set(address_hex "0x${CMAKE_MATCH_2}")
+math(EXPR address "${address_hex}")
 math(EXPR size "0x${CMAKE_MATCH_3}")
-math(EXPR address_hex "${address}" OUTPUT_FORMAT HEXADECIMAL)
 if(address LESS flash_start OR NOT address LESS flash_end OR NOT size EQUAL 768)
-  message(FATAL_ERROR "vkey is ${size} bytes at ${address_hex} (768 wanted, in flash from "
-                      "${flash_start} to ${flash_end})")
+  message(FATAL_ERROR "vkey is ${size} bytes at ${address_hex} (768 wanted, in flash: ${region})")
 endif()
 
 # What the program takes: the sections that live in RAM (.data, .bss and the like).
