@@ -93,11 +93,13 @@ function(run out)
   set(${out} "${output}" PARENT_SCOPE)
 endfunction()
 
-# Build, with warnings as errors; no flags come from the build that runs the test.
+# Build MinSizeRel, with any CMake generator, with warnings as errors; no flags come from
+# the build that runs the test.
 file(REMOVE_RECURSE "${WORK}")
 set(build "${WORK}/build")
 run(out "${CMAKE_COMMAND}" -S "${firmware}" -B "${build}" -G "${CMAKE_GENERATOR_NAME}"
-        --toolchain "${toolchain}" -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+        --toolchain "${toolchain}" -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_CONFIGURATION_TYPES=MinSizeRel
+        -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
         "-DFAMILY=${family}" "-DLANGUAGE=${language}" "-DGEN_VKEY_SOURCE_DIR=${SOURCE_DIR}"
         "-DGEN_VKEY_EXECUTABLE=${GEN_VKEY}")
 run(out "${CMAKE_COMMAND}" --build "${build}" --config MinSizeRel --target check gen_vkey_table)

@@ -50,10 +50,10 @@ struct vkey_key {
 
 /* An entry in flash, with no field that a plain read could reach; read it with vkey_at(). */
 class vkey_flash_entry {
-public:
+  public:
     constexpr vkey_flash_entry(int8_t row, int8_t col, int8_t shift) : row_(row), col_(col), shift_(shift) {}
 
-private:
+  private:
     int8_t row_;
     int8_t col_;
     int8_t shift_;
