@@ -14,6 +14,8 @@
 #   meson              the example's Meson project, against a freshly installed gen_vkey
 #   no_gtest           gen_vkey configured where GoogleTest is not found: the tests are off,
 #                      with a notice; asked for, they stop configuring with the way out
+#   install_steps      the README's install: gen_vkey and its manual page found through PATH
+#                      and MANPATH, and every installed file removed by its uninstall
 #   static             gen_vkey with GEN_VKEY_STATIC: a generator with no dynamic section
 #                      that writes the same text
 # A case that needs a missing tool prints "skipped: <tool> is not installed" and stops.
@@ -148,10 +150,11 @@ elseif(CASE STREQUAL "meson")
 elseif(CASE STREQUAL "no_gtest")
   # Tests off by default, with the one-line notice; the generator still builds.
   copy_gen_vkey("${WORK}/gen_vkey")
-  configure("${WORK}/gen_vkey" "${WORK}/default" ARGS -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON)
+  configure("${WORK}/gen_vkey" "${WORK}/default" OUTPUT said ARGS -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON)
   file(STRINGS "${WORK}/default/CMakeCache.txt" tests REGEX "^GEN_VKEY_BUILD_TESTS:")
-  if(NOT tests STREQUAL "GEN_VKEY_BUILD_TESTS:BOOL=OFF")
-    message(FATAL_ERROR "without GoogleTest the tests are not off by default: ${tests}")
+  string(FIND "${said}" "GoogleTest (Debian: libgtest-dev) is not installed, so the tests are off" noticed)
+  if(NOT tests STREQUAL "GEN_VKEY_BUILD_TESTS:BOOL=OFF" OR noticed EQUAL -1)
+    message(FATAL_ERROR "without GoogleTest the tests are not off by default with a notice: ${tests}; ${said}")
   endif()
   build("${WORK}/default")
   # Asked for, they stop configuring, and the message names the way out.
@@ -160,6 +163,31 @@ elseif(CASE STREQUAL "no_gtest")
   string(FIND "${said}" "configure with -DGEN_VKEY_BUILD_TESTS=OFF" named)
   if(named EQUAL -1)
     message(FATAL_ERROR "asking for the tests without GoogleTest did not name the way out: ${said}")
+  endif()
+
+elseif(CASE STREQUAL "install_steps")
+  need(MAN man)
+  # A build of its own, whose install_manifest.txt no other test writes.
+  copy_gen_vkey("${WORK}/gen_vkey")
+  file(COPY "${SOURCE_DIR}/doc" "${SOURCE_DIR}/LICENSE" "${SOURCE_DIR}/README.md" DESTINATION "${WORK}/gen_vkey")
+  configure("${WORK}/gen_vkey" "${WORK}/build" ARGS -DGEN_VKEY_BUILD_TESTS=OFF)
+  build("${WORK}/build")
+  install_build("${WORK}/build" "${WORK}/prefix")
+  # With bin on PATH and share/man on MANPATH, the command and its manual page are found.
+  set(ENV{PATH} "${WORK}/prefix/bin:$ENV{PATH}")
+  set(ENV{MANPATH} "${WORK}/prefix/share/man:")
+  execute_process(COMMAND gen_vkey OUTPUT_VARIABLE text RESULT_VARIABLE result)
+  execute_process(COMMAND "${GEN_VKEY}" OUTPUT_VARIABLE expected COMMAND_ERROR_IS_FATAL ANY)
+  execute_process(COMMAND "${MAN}" -w gen_vkey OUTPUT_VARIABLE page OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT result EQUAL 0 OR NOT text STREQUAL expected OR NOT page STREQUAL "${WORK}/prefix/share/man/man1/gen_vkey.1")
+    message(FATAL_ERROR "installed on PATH and MANPATH: gen_vkey exit ${result}; man -w found '${page}'")
+  endif()
+  # Uninstalling: the files that the install listed removed, none is left.
+  execute_process(COMMAND sh -c "xargs rm -f < install_manifest.txt" WORKING_DIRECTORY "${WORK}/build"
+                  COMMAND_ERROR_IS_FATAL ANY)
+  file(GLOB_RECURSE left LIST_DIRECTORIES false "${WORK}/prefix/*")
+  if(left)
+    message(FATAL_ERROR "uninstalling left ${left}")
   endif()
 
 elseif(CASE STREQUAL "static")

@@ -12,13 +12,13 @@
 
 cmake_minimum_required(VERSION 3.25)
 
-# configure(<source> <build> [TOOLCHAIN <file>] [FAILS <var>] [ARGS <arg>...])
+# configure(<source> <build> [TOOLCHAIN <file>] [OUTPUT <var> | FAILS <var>] [ARGS <arg>...])
 # Configures <source> into <build> with CMAKE_GENERATOR_NAME, in Release, for the toolchain
 # file given, or else with the native toolchain of gen_vkey's own build; ARGS are passed on.
-# Fails with CMake's output unless configuring succeeds; with FAILS, the other way round,
-# and <var> gets the output with its runs of spaces and line ends made single spaces.
+# Fails with CMake's output unless configuring succeeds; with FAILS, the other way round.
+# <var> gets the output, with its runs of spaces and line ends made single spaces.
 function(configure source build)
-  cmake_parse_arguments(PARSE_ARGV 2 arg "" "TOOLCHAIN;FAILS" "ARGS")
+  cmake_parse_arguments(PARSE_ARGV 2 arg "" "TOOLCHAIN;OUTPUT;FAILS" "ARGS")
   if(arg_TOOLCHAIN)
     set(toolchain --toolchain "${arg_TOOLCHAIN}")
   else()
@@ -30,15 +30,15 @@ function(configure source build)
     COMMAND "${CMAKE_COMMAND}" -S "${source}" -B "${build}" -G "${CMAKE_GENERATOR_NAME}"
             -DCMAKE_BUILD_TYPE=Release ${toolchain} ${arg_ARGS}
     RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
-  if(arg_FAILS)
-    if(result EQUAL 0)
-      message(FATAL_ERROR "configuring ${source} succeeded, which it must not:\n${out}")
-    endif()
-    string(REGEX REPLACE "[ \n]+" " " out "${out}")
-    set(${arg_FAILS} "${out}" PARENT_SCOPE)
-  elseif(NOT result EQUAL 0)
+  if(arg_FAILS AND result EQUAL 0)
+    message(FATAL_ERROR "configuring ${source} succeeded, which it must not:\n${out}")
+  elseif(NOT arg_FAILS AND NOT result EQUAL 0)
     message(FATAL_ERROR "configuring ${source} failed:\n${out}")
   endif()
+  string(REGEX REPLACE "[ \n]+" " " out "${out}")
+  foreach(var IN LISTS arg_OUTPUT arg_FAILS)
+    set(${var} "${out}" PARENT_SCOPE)
+  endforeach()
 endfunction()
 
 # build(<build> [OUTPUT <var>])
