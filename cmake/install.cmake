@@ -17,8 +17,13 @@ install(EXPORT gen_vkey_targets NAMESPACE gen_vkey:: FILE gen_vkey-targets.cmake
 
 configure_package_config_file(cmake/gen_vkey-config.cmake.in
   "${PROJECT_BINARY_DIR}/gen_vkey-config.cmake" INSTALL_DESTINATION "${package_dir}")
-write_basic_package_version_file("${PROJECT_BINARY_DIR}/gen_vkey-config-version.cmake"
+# CMake's SameMajorVersion check, followed by the check of the machine the package is for.
+write_basic_package_version_file("${PROJECT_BINARY_DIR}/gen_vkey-version-check.cmake"
   COMPATIBILITY SameMajorVersion)
+file(READ "${PROJECT_BINARY_DIR}/gen_vkey-version-check.cmake" version_check)
+set(package_dir_to_prefix "${CMAKE_INSTALL_PREFIX}")
+cmake_path(RELATIVE_PATH package_dir_to_prefix BASE_DIRECTORY "${CMAKE_INSTALL_PREFIX}/${package_dir}")
+configure_file(cmake/gen_vkey-config-version.cmake.in "${PROJECT_BINARY_DIR}/gen_vkey-config-version.cmake" @ONLY)
 install(FILES
   "${PROJECT_BINARY_DIR}/gen_vkey-config.cmake"
   "${PROJECT_BINARY_DIR}/gen_vkey-config-version.cmake"

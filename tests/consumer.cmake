@@ -1,95 +1,55 @@
 # Builds other projects against gen_vkey, the way its users do, and runs what they build.
 #   cmake -DCASE=<case> -DSOURCE_DIR=<gen_vkey source> -DBUILD_DIR=<its build>
-#         -DCONFIG=<its configuration> -DGEN_VKEY=<its generator> -DWORK=<folder> [toolchain: -DGENERATOR= -DC_COMPILER= -DCXX_COMPILER=
-#         -DC_FLAGS= -DCXX_FLAGS= -DLINKER_FLAGS=] -P consumer.cmake
+#         -DCONFIG=<its configuration> -DGEN_VKEY=<its generator> -DWORK=<folder>
+#         <the options of support.cmake> -P consumer.cmake
 # The cases:
 #   in_tree            the example, with gen_vkey by add_subdirectory(); a rebuilt
 #                      generator writes the table again
 #   installed          the example and a C++ program, against a freshly installed gen_vkey
 #   host_generator     the example in-tree with GEN_VKEY_EXECUTABLE, so that no generator is built
+#   fetch_content      the example with gen_vkey by FetchContent from a local git repository;
+#                      then with an installed copy, which FIND_PACKAGE_ARGS takes instead
 #   make               the example's Makefile, against a freshly installed gen_vkey found by
 #                      pkg-config; with a failing generator it fails and keeps no vkey.c
 #   meson              the example's Meson project, against a freshly installed gen_vkey
-# make and meson print "skipped: <tool> is not installed" and stop when a tool is missing.
+#   no_gtest           gen_vkey configured where GoogleTest is not found: the tests are off,
+#                      with a notice; asked for, they stop configuring with the way out
+#   install_steps      the README's install: gen_vkey and its manual page found through PATH
+#                      and MANPATH, and every installed file removed by its uninstall
+#   static             gen_vkey with GEN_VKEY_STATIC: a generator with no dynamic section
+#                      that writes the same text
+# A case that needs a missing tool prints "skipped: <tool> is not installed" and stops.
 
 cmake_minimum_required(VERSION 3.25)
-include("${CMAKE_CURRENT_LIST_DIR}/example_runs.cmake")
+include("${CMAKE_CURRENT_LIST_DIR}/support.cmake")
 
 set(examples "${SOURCE_DIR}/examples")
-# The consumers are built in Release; a multi-config generator puts the programs in a
-# folder of that name.
-set(programs "")
-if(GENERATOR MATCHES "Multi-Config")
-  set(programs "Release/")
-endif()
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
 
-# Configures the project in source into build, with the toolchain of gen_vkey's own build.
-function(configure source build)
-  execute_process(
-    COMMAND "${CMAKE_COMMAND}" -S "${source}" -B "${build}" -G "${GENERATOR}" -DCMAKE_BUILD_TYPE=Release
-            "-DCMAKE_C_COMPILER=${C_COMPILER}" "-DCMAKE_CXX_COMPILER=${CXX_COMPILER}"
-            "-DCMAKE_C_FLAGS=${C_FLAGS}" "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}"
-            "-DCMAKE_EXE_LINKER_FLAGS=${LINKER_FLAGS}" ${ARGN}
-    RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
-  if(NOT result EQUAL 0)
-    message(FATAL_ERROR "configuring ${source} failed:\n${out}")
-  endif()
+# A copy of the sources that gen_vkey's build reads, in <dir>.
+function(copy_gen_vkey dir)
+  file(COPY "${SOURCE_DIR}/CMakeLists.txt" "${SOURCE_DIR}/gen_vkey.cpp" "${SOURCE_DIR}/vkey.h"
+            "${SOURCE_DIR}/cmake" DESTINATION "${dir}")
 endfunction()
-
-# Builds build; sets <outcome> to the build's exit status and output.
-function(build build outcome)
-  execute_process(COMMAND "${CMAKE_COMMAND}" --build "${build}" --config Release
-                  RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
-  set(${outcome} "${result}" PARENT_SCOPE)
-  set(${outcome}_output "${out}" PARENT_SCOPE)
-endfunction()
-
-# Builds build and fails unless the build succeeds.
-function(build_ok build)
-  build("${build}" outcome)
-  if(NOT outcome EQUAL 0)
-    message(FATAL_ERROR "building ${build} failed:\n${outcome_output}")
-  endif()
-endfunction()
-
-# Installs gen_vkey from its build into prefix.
-function(install_gen_vkey prefix)
-  execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --config "${CONFIG}" --prefix "${prefix}"
-                  RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
-  if(NOT result EQUAL 0)
-    message(FATAL_ERROR "installing failed:\n${out}")
-  endif()
-endfunction()
-
-# Sets var to the path of the first program named that is found, or, when none is, ends
-# the case as skipped.
-macro(need var)
-  find_program(${var} NAMES ${ARGN})
-  if(NOT ${var})
-    message("skipped: ${ARGV1} is not installed")
-    return()
-  endif()
-endmacro()
 
 if(CASE STREQUAL "in_tree")
   # From a copy of the generator's sources, so that the test can change them.
-  file(COPY "${SOURCE_DIR}/CMakeLists.txt" "${SOURCE_DIR}/gen_vkey.cpp" "${SOURCE_DIR}/vkey.h"
-            "${SOURCE_DIR}/cmake" DESTINATION "${WORK}/gen_vkey")
-  configure("${examples}" "${WORK}/build" "-DGEN_VKEY_SOURCE_DIR=${WORK}/gen_vkey")
-  build_ok("${WORK}/build")
-  expect_example("${WORK}/build/${programs}")
+  copy_gen_vkey("${WORK}/gen_vkey")
+  configure("${examples}" "${WORK}/build" ARGS "-DGEN_VKEY_SOURCE_DIR=${WORK}/gen_vkey")
+  build("${WORK}/build")
+  programs("${WORK}/build" dir)
+  expect_example("${dir}")
   # A changed generator writes the table again.
   file(TOUCH "${WORK}/gen_vkey/gen_vkey.cpp")
-  build("${WORK}/build" outcome)
-  string(FIND "${outcome_output}" "Generating generated/vkey.c" regenerated)
-  if(NOT outcome EQUAL 0 OR regenerated EQUAL -1)
-    message(FATAL_ERROR "the rebuilt generator did not write the table again:\n${outcome_output}")
+  build("${WORK}/build" OUTPUT out)
+  string(FIND "${out}" "Generating generated/vkey.c" regenerated)
+  if(regenerated EQUAL -1)
+    message(FATAL_ERROR "the rebuilt generator did not write the table again:\n${out}")
   endif()
 
 elseif(CASE STREQUAL "installed")
-  install_gen_vkey("${WORK}/prefix")
+  install_build("${BUILD_DIR}" "${WORK}/prefix" CONFIG "${CONFIG}")
   foreach(file IN ITEMS bin/gen_vkey include/gen_vkey/vkey.h lib/libgen_vkey.a
                         lib/cmake/gen_vkey/gen_vkey-config.cmake
                         lib/cmake/gen_vkey/gen_vkey-config-version.cmake lib/pkgconfig/gen_vkey.pc
@@ -105,27 +65,59 @@ elseif(CASE STREQUAL "installed")
       message(FATAL_ERROR "the installed package has ${file}")
     endif()
   endforeach()
-  configure("${examples}" "${WORK}/build" "-DCMAKE_PREFIX_PATH=${WORK}/prefix")
-  build_ok("${WORK}/build")
-  expect_example("${WORK}/build/${programs}")
-  configure("${SOURCE_DIR}/tests/cxx_consumer" "${WORK}/cxx" "-DCMAKE_PREFIX_PATH=${WORK}/prefix")
-  build_ok("${WORK}/cxx")
-  expect_run(0 "1 4 1\n-1 -1 -1\n" "${WORK}/cxx/${programs}cxx_consumer")
+  configure("${examples}" "${WORK}/build" ARGS "-DCMAKE_PREFIX_PATH=${WORK}/prefix")
+  build("${WORK}/build")
+  programs("${WORK}/build" dir)
+  expect_example("${dir}")
+  configure("${SOURCE_DIR}/tests/cxx_consumer" "${WORK}/cxx" ARGS "-DCMAKE_PREFIX_PATH=${WORK}/prefix")
+  build("${WORK}/cxx")
+  programs("${WORK}/cxx" dir)
+  expect_run(0 "1 4 1\n-1 -1 -1\n" "${dir}/cxx_consumer")
 
 elseif(CASE STREQUAL "host_generator")
-  configure("${examples}" "${WORK}/build" "-DGEN_VKEY_SOURCE_DIR=${SOURCE_DIR}"
+  configure("${examples}" "${WORK}/build" ARGS "-DGEN_VKEY_SOURCE_DIR=${SOURCE_DIR}"
             "-DGEN_VKEY_EXECUTABLE=${GEN_VKEY}")
-  build_ok("${WORK}/build")
-  expect_example("${WORK}/build/${programs}")
-  if(EXISTS "${WORK}/build/gen_vkey/${programs}gen_vkey")
+  build("${WORK}/build")
+  programs("${WORK}/build" dir)
+  expect_example("${dir}")
+  programs("${WORK}/build/gen_vkey" dir)
+  if(EXISTS "${dir}/gen_vkey")
     message(FATAL_ERROR "a generator was built although GEN_VKEY_EXECUTABLE was given")
+  endif()
+
+elseif(CASE STREQUAL "fetch_content")
+  need(GIT git)
+  # A git repository of the sources, as a user's FetchContent_Declare names one.
+  copy_gen_vkey("${WORK}/repo")
+  foreach(step IN ITEMS "init;-q;-b;main" "add;." "-c;user.name=test;-c;user.email=test@invalid;commit;-q;-m;sources")
+    execute_process(COMMAND "${GIT}" ${step} WORKING_DIRECTORY "${WORK}/repo" COMMAND_ERROR_IS_FATAL ANY)
+  endforeach()
+  # No installed copy: the repository's sources are fetched and built.
+  configure("${examples}" "${WORK}/build" ARGS "-DGEN_VKEY_GIT=file://${WORK}/repo"
+            -DCMAKE_DISABLE_FIND_PACKAGE_gen_vkey=ON)
+  build("${WORK}/build")
+  programs("${WORK}/build" dir)
+  expect_example("${dir}")
+  programs("${WORK}/build/_deps/gen_vkey-build" dir)
+  if(NOT EXISTS "${dir}/gen_vkey")
+    message(FATAL_ERROR "no generator was built from the fetched sources in ${dir}")
+  endif()
+  # An installed copy is taken instead, and nothing is fetched: the repository named is gone.
+  install_build("${BUILD_DIR}" "${WORK}/prefix" CONFIG "${CONFIG}")
+  configure("${examples}" "${WORK}/installed" ARGS "-DGEN_VKEY_GIT=file://${WORK}/no_such_repo"
+            "-DCMAKE_PREFIX_PATH=${WORK}/prefix")
+  build("${WORK}/installed")
+  programs("${WORK}/installed" dir)
+  expect_example("${dir}")
+  if(EXISTS "${WORK}/installed/_deps/gen_vkey-src")
+    message(FATAL_ERROR "gen_vkey was fetched although an installed copy is on CMAKE_PREFIX_PATH")
   endif()
 
 elseif(CASE STREQUAL "make")
   need(MAKE make)
   need(PKG_CONFIG pkg-config pkgconf)
   need(FAILING false)
-  install_gen_vkey("${WORK}/prefix")
+  install_build("${BUILD_DIR}" "${WORK}/prefix" CONFIG "${CONFIG}")
   set(make_example
       "${CMAKE_COMMAND}" -E env "PKG_CONFIG_PATH=${WORK}/prefix/lib/pkgconfig"
       "${MAKE}" -f "${examples}/make/Makefile" "PKG_CONFIG=${PKG_CONFIG}" "CC=${C_COMPILER}"
@@ -146,7 +138,7 @@ elseif(CASE STREQUAL "meson")
   need(MESON meson)
   need(NINJA ninja ninja-build)
   need(PKG_CONFIG pkg-config pkgconf)
-  install_gen_vkey("${WORK}/prefix")
+  install_build("${BUILD_DIR}" "${WORK}/prefix" CONFIG "${CONFIG}")
   execute_process(
     COMMAND "${CMAKE_COMMAND}" -E env "PKG_CONFIG_PATH=${WORK}/prefix/lib/pkgconfig"
             "PKG_CONFIG=${PKG_CONFIG}" "CC=${C_COMPILER}" "CFLAGS=${C_FLAGS}" "LDFLAGS=${LINKER_FLAGS}"
@@ -154,6 +146,68 @@ elseif(CASE STREQUAL "meson")
     COMMAND_ERROR_IS_FATAL ANY)
   execute_process(COMMAND "${MESON}" compile -C "${WORK}/build" COMMAND_ERROR_IS_FATAL ANY)
   expect_example("${WORK}/build")
+
+elseif(CASE STREQUAL "no_gtest")
+  # Tests off by default, with the one-line notice; the generator still builds.
+  copy_gen_vkey("${WORK}/gen_vkey")
+  configure("${WORK}/gen_vkey" "${WORK}/default" OUTPUT said ARGS -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON)
+  file(STRINGS "${WORK}/default/CMakeCache.txt" tests REGEX "^GEN_VKEY_BUILD_TESTS:")
+  string(FIND "${said}" "GoogleTest (Debian: libgtest-dev) is not installed, so the tests are off" noticed)
+  if(NOT tests STREQUAL "GEN_VKEY_BUILD_TESTS:BOOL=OFF" OR noticed EQUAL -1)
+    message(FATAL_ERROR "without GoogleTest the tests are not off by default with a notice: ${tests}; ${said}")
+  endif()
+  build("${WORK}/default")
+  # Asked for, they stop configuring, and the message names the way out.
+  configure("${WORK}/gen_vkey" "${WORK}/asked" FAILS said
+            ARGS -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON -DGEN_VKEY_BUILD_TESTS=ON)
+  string(FIND "${said}" "configure with -DGEN_VKEY_BUILD_TESTS=OFF" named)
+  if(named EQUAL -1)
+    message(FATAL_ERROR "asking for the tests without GoogleTest did not name the way out: ${said}")
+  endif()
+
+elseif(CASE STREQUAL "install_steps")
+  need(MAN man)
+  # A build of its own, whose install_manifest.txt no other test writes.
+  copy_gen_vkey("${WORK}/gen_vkey")
+  file(COPY "${SOURCE_DIR}/doc" "${SOURCE_DIR}/LICENSE" "${SOURCE_DIR}/README.md" DESTINATION "${WORK}/gen_vkey")
+  configure("${WORK}/gen_vkey" "${WORK}/build" ARGS -DGEN_VKEY_BUILD_TESTS=OFF)
+  build("${WORK}/build")
+  install_build("${WORK}/build" "${WORK}/prefix")
+  # With bin on PATH and share/man on MANPATH, the command and its manual page are found.
+  set(ENV{PATH} "${WORK}/prefix/bin:$ENV{PATH}")
+  set(ENV{MANPATH} "${WORK}/prefix/share/man:")
+  execute_process(COMMAND gen_vkey OUTPUT_VARIABLE text RESULT_VARIABLE result)
+  execute_process(COMMAND "${GEN_VKEY}" OUTPUT_VARIABLE expected COMMAND_ERROR_IS_FATAL ANY)
+  execute_process(COMMAND "${MAN}" -w gen_vkey OUTPUT_VARIABLE page OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT result EQUAL 0 OR NOT text STREQUAL expected OR NOT page STREQUAL "${WORK}/prefix/share/man/man1/gen_vkey.1")
+    message(FATAL_ERROR "installed on PATH and MANPATH: gen_vkey exit ${result}; man -w found '${page}'")
+  endif()
+  # Uninstalling: the files that the install listed removed, none is left.
+  execute_process(COMMAND sh -c "xargs rm -f < install_manifest.txt" WORKING_DIRECTORY "${WORK}/build"
+                  COMMAND_ERROR_IS_FATAL ANY)
+  file(GLOB_RECURSE left LIST_DIRECTORIES false "${WORK}/prefix/*")
+  if(left)
+    message(FATAL_ERROR "uninstalling left ${left}")
+  endif()
+
+elseif(CASE STREQUAL "static")
+  need(READELF readelf)
+  # Without the build's flags, whose sanitizers have no static runtime.
+  configure("${SOURCE_DIR}" "${WORK}/build" ARGS -DGEN_VKEY_STATIC=ON -DGEN_VKEY_BUILD_TESTS=OFF
+            -DCMAKE_C_FLAGS= -DCMAKE_CXX_FLAGS= -DCMAKE_EXE_LINKER_FLAGS=)
+  build("${WORK}/build")
+  programs("${WORK}/build" dir)
+  execute_process(COMMAND "${READELF}" --dynamic "${dir}/gen_vkey" OUTPUT_VARIABLE dynamic COMMAND_ERROR_IS_FATAL ANY)
+  if(NOT dynamic MATCHES "no dynamic section")
+    message(FATAL_ERROR "the static generator has a dynamic section:\n${dynamic}")
+  endif()
+  execute_process(COMMAND "${GEN_VKEY}" OUTPUT_FILE "${WORK}/text" COMMAND_ERROR_IS_FATAL ANY)
+  execute_process(COMMAND "${dir}/gen_vkey" OUTPUT_FILE "${WORK}/static_text" RESULT_VARIABLE result)
+  execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${WORK}/text" "${WORK}/static_text"
+                  RESULT_VARIABLE differ)
+  if(NOT result EQUAL 0 OR NOT differ EQUAL 0)
+    message(FATAL_ERROR "the static generator: exit ${result}, and its text differs from the other's: ${differ}")
+  endif()
 
 else()
   message(FATAL_ERROR "no case named '${CASE}'")

@@ -2,8 +2,9 @@
 # and wine, with the toolchain files of cmake/toolchains/. The cases:
 #   aarch64.package      gen_vkey itself built for aarch64, its own table generated under
 #                        qemu, and installed: its gen_vkey is an aarch64 program that writes
-#                        the text; then the example built against that package with the
-#                        host's generator, its programs run under qemu
+#                        the text; a native consumer refuses that package and says why; then
+#                        the example built against it with the host's generator, its programs
+#                        run under qemu
 #   aarch64.emulator     the example with gen_vkey in-tree and only the emulator
 #   aarch64.no_way       neither an emulator nor GEN_VKEY_EXECUTABLE: configuring stops and
 #                        names both
@@ -12,67 +13,22 @@
 #                        example built in-tree, run under wine
 #   cortex_m             a C-only firmware project for a Cortex-M4, no C++ compiler: the
 #                        stock table library and a gen_vkey_generate() table
-# A case whose toolchain or emulator is missing prints "SKIPPED: ..." and stops.
+#   toolchain.<name>     cmake/toolchains/<name>.cmake used by a project that has no
+#                        cmake_minimum_required, as a user's copied snippet may be
+# A case whose toolchain or emulator is missing prints "skipped: <tool> is not installed"
+# and stops.
 #
 #   cmake -DCASE=<case> -DSOURCE_DIR=<gen_vkey source> -DGEN_VKEY=<host generator>
-#         -DWORK=<folder> -DGENERATOR=<CMake generator> -P cross.cmake
+#         -DWORK=<folder> <the options of support.cmake> -P cross.cmake
 
 cmake_minimum_required(VERSION 3.25)
-include("${CMAKE_CURRENT_LIST_DIR}/example_runs.cmake")
+include("${CMAKE_CURRENT_LIST_DIR}/support.cmake")
 
 set(toolchains "${SOURCE_DIR}/cmake/toolchains")
 set(examples "${SOURCE_DIR}/examples")
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
 set(ENV{WINEDEBUG} "-all")
-
-# Ends the case as skipped unless every program named is found.
-macro(need)
-  foreach(program IN ITEMS ${ARGN})
-    find_program(found_${program} "${program}" PATHS /usr/lib/wine NO_CACHE)
-    if(NOT found_${program})
-      message("SKIPPED: ${program} is not installed")
-      return()
-    endif()
-  endforeach()
-endmacro()
-
-# Configures source into build for the toolchain file named, Release; fails unless it works.
-function(configure toolchain source build)
-  execute_process(
-    COMMAND "${CMAKE_COMMAND}" -S "${source}" -B "${build}" -G "${GENERATOR}" -DCMAKE_BUILD_TYPE=Release
-            "--toolchain" "${toolchains}/${toolchain}.cmake" ${ARGN}
-    RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
-  if(NOT result EQUAL 0)
-    message(FATAL_ERROR "configuring ${source} for ${toolchain} failed:\n${out}")
-  endif()
-endfunction()
-
-# Builds build in Release, and installs it into the prefix given after it, if any.
-function(build build)
-  execute_process(COMMAND "${CMAKE_COMMAND}" --build "${build}" --config Release
-                  RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
-  if(NOT result EQUAL 0)
-    message(FATAL_ERROR "building ${build} failed:\n${out}")
-  endif()
-  if(ARGN)
-    execute_process(COMMAND "${CMAKE_COMMAND}" --install "${build}" --config Release --prefix "${ARGN}"
-                    RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
-    if(NOT result EQUAL 0)
-      message(FATAL_ERROR "installing ${build} failed:\n${out}")
-    endif()
-  endif()
-endfunction()
-
-# Returns in <var> the folder of build's programs, which a multi-config generator puts in
-# a folder of the configuration's name.
-function(programs_of build var)
-  if(GENERATOR MATCHES "Multi-Config")
-    set(${var} "${build}/Release" PARENT_SCOPE)
-  else()
-    set(${var} "${build}" PARENT_SCOPE)
-  endif()
-endfunction()
 
 set(qemu qemu-aarch64 -L /usr/aarch64-linux-gnu)
 set(wine /usr/lib/wine/wine64)
@@ -85,9 +41,12 @@ endif()
 execute_process(COMMAND "${GEN_VKEY}" OUTPUT_VARIABLE host_text COMMAND_ERROR_IS_FATAL ANY)
 
 if(CASE STREQUAL "aarch64.package")
-  need(aarch64-linux-gnu-gcc aarch64-linux-gnu-g++ qemu-aarch64)
-  configure(aarch64-linux-gnu "${SOURCE_DIR}" "${WORK}/gen_vkey")
-  build("${WORK}/gen_vkey" "${WORK}/prefix")
+  need(GCC aarch64-linux-gnu-gcc)
+  need(GXX aarch64-linux-gnu-g++)
+  need(QEMU qemu-aarch64)
+  configure("${SOURCE_DIR}" "${WORK}/gen_vkey" TOOLCHAIN "${toolchains}/aarch64-linux-gnu.cmake")
+  build("${WORK}/gen_vkey")
+  install_build("${WORK}/gen_vkey" "${WORK}/prefix")
   # An ELF file whose e_machine is 183, AArch64.
   file(READ "${WORK}/prefix/bin/gen_vkey" machine OFFSET 18 LIMIT 2 HEX)
   if(NOT machine STREQUAL "b700")
@@ -97,38 +56,47 @@ if(CASE STREQUAL "aarch64.package")
   if(NOT result EQUAL 0 OR NOT text STREQUAL host_text)
     message(FATAL_ERROR "the aarch64 gen_vkey under qemu: exit ${result}, and its text differs from the host's")
   endif()
+  # A native consumer that comes upon it refuses it, and says why.
+  configure("${examples}" "${WORK}/native" FAILS said ARGS "-DCMAKE_PREFIX_PATH=${WORK}/prefix")
+  execute_process(COMMAND uname -m OUTPUT_VARIABLE host OUTPUT_STRIP_TRAILING_WHITESPACE)
+  string(FIND "${said}" "gen_vkey in ${WORK}/prefix is built for aarch64 Linux; this build is for ${host} Linux" named)
+  if(named EQUAL -1)
+    message(FATAL_ERROR "a native consumer of the aarch64 package did not refuse it by name: ${said}")
+  endif()
   # A consumer of that package, with the host's generator.
-  configure(aarch64-linux-gnu "${examples}" "${WORK}/consumer" "-DCMAKE_FIND_ROOT_PATH=${WORK}/prefix"
-            "-DGEN_VKEY_EXECUTABLE=${GEN_VKEY}")
+  configure("${examples}" "${WORK}/consumer" TOOLCHAIN "${toolchains}/aarch64-linux-gnu.cmake"
+            ARGS "-DCMAKE_FIND_ROOT_PATH=${WORK}/prefix" "-DGEN_VKEY_EXECUTABLE=${GEN_VKEY}")
   build("${WORK}/consumer")
-  programs_of("${WORK}/consumer" dir)
+  programs("${WORK}/consumer" dir)
   expect_example("${dir}")
 
 elseif(CASE STREQUAL "aarch64.emulator")
-  need(aarch64-linux-gnu-gcc aarch64-linux-gnu-g++ qemu-aarch64)
-  configure(aarch64-linux-gnu "${examples}" "${WORK}/consumer" "-DGEN_VKEY_SOURCE_DIR=${SOURCE_DIR}")
+  need(GCC aarch64-linux-gnu-gcc)
+  need(GXX aarch64-linux-gnu-g++)
+  need(QEMU qemu-aarch64)
+  configure("${examples}" "${WORK}/consumer" TOOLCHAIN "${toolchains}/aarch64-linux-gnu.cmake"
+            ARGS "-DGEN_VKEY_SOURCE_DIR=${SOURCE_DIR}")
   build("${WORK}/consumer")
-  programs_of("${WORK}/consumer" dir)
+  programs("${WORK}/consumer" dir)
   expect_example("${dir}")
 
 elseif(CASE STREQUAL "aarch64.no_way")
-  need(aarch64-linux-gnu-gcc aarch64-linux-gnu-g++)
-  execute_process(
-    COMMAND "${CMAKE_COMMAND}" -S "${examples}" -B "${WORK}/consumer" -G "${GENERATOR}"
-            --toolchain "${toolchains}/aarch64-linux-gnu.cmake" "-DGEN_VKEY_SOURCE_DIR=${SOURCE_DIR}"
-            "-DCMAKE_CROSSCOMPILING_EMULATOR="
-    RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
-  string(REGEX REPLACE "[ \n]+" " " said "${out}")
+  need(GCC aarch64-linux-gnu-gcc)
+  need(GXX aarch64-linux-gnu-g++)
+  configure("${examples}" "${WORK}/consumer" TOOLCHAIN "${toolchains}/aarch64-linux-gnu.cmake" FAILS said
+            ARGS "-DGEN_VKEY_SOURCE_DIR=${SOURCE_DIR}" "-DCMAKE_CROSSCOMPILING_EMULATOR=")
   string(FIND "${said}" "set GEN_VKEY_EXECUTABLE to a gen_vkey built for this host, or CMAKE_CROSSCOMPILING_EMULATOR to a program" named)
-  if(result EQUAL 0 OR named EQUAL -1)
-    message(FATAL_ERROR "configuring with neither way to run gen_vkey: exit ${result}, said\n${out}")
+  if(named EQUAL -1)
+    message(FATAL_ERROR "configuring with neither way to run gen_vkey did not name both: ${said}")
   endif()
 
 elseif(CASE STREQUAL "windows")
-  need(x86_64-w64-mingw32-gcc x86_64-w64-mingw32-g++ wine64)
-  configure(x86_64-w64-mingw32 "${SOURCE_DIR}" "${WORK}/gen_vkey")
+  need(GCC x86_64-w64-mingw32-gcc)
+  need(GXX x86_64-w64-mingw32-g++)
+  need(WINE ${wine})
+  configure("${SOURCE_DIR}" "${WORK}/gen_vkey" TOOLCHAIN "${toolchains}/x86_64-w64-mingw32.cmake")
   build("${WORK}/gen_vkey")
-  programs_of("${WORK}/gen_vkey" dir)
+  programs("${WORK}/gen_vkey" dir)
   set(exe "${dir}/gen_vkey.exe")
   # The text through Windows' text-mode standard output: CRLF line ends, else the same bytes.
   # (file(READ) drops CRs, so they are counted in the bytes' hex.)
@@ -151,13 +119,15 @@ elseif(CASE STREQUAL "windows")
     message(FATAL_ERROR "gen_vkey.exe on a full device: exit ${result}, wanted 1; said '${err}'")
   endif()
   # A consumer's programs, with its tables generated under wine.
-  configure(x86_64-w64-mingw32 "${examples}" "${WORK}/consumer" "-DGEN_VKEY_SOURCE_DIR=${SOURCE_DIR}")
+  configure("${examples}" "${WORK}/consumer" TOOLCHAIN "${toolchains}/x86_64-w64-mingw32.cmake"
+            ARGS "-DGEN_VKEY_SOURCE_DIR=${SOURCE_DIR}")
   build("${WORK}/consumer")
-  programs_of("${WORK}/consumer" dir)
+  programs("${WORK}/consumer" dir)
   expect_example("${dir}")
 
 elseif(CASE STREQUAL "cortex_m")
-  need(arm-none-eabi-gcc arm-none-eabi-nm)
+  need(GCC arm-none-eabi-gcc)
+  need(NM arm-none-eabi-nm)
   file(WRITE "${WORK}/firmware/CMakeLists.txt" [=[
 cmake_minimum_required(VERSION 3.25)
 project(firmware LANGUAGES C)
@@ -169,8 +139,8 @@ add_library(own_table STATIC generated/vkey.c)
 target_include_directories(own_table PRIVATE "${GEN_VKEY_SOURCE_DIR}/examples/rom_header")
 ]=])
   file(WRITE "${WORK}/firmware/keys.c" "#include \"vkey.h\"\nint row_of_a(void) { return vkey['a'].row; }\n")
-  configure(arm-none-eabi "${WORK}/firmware" "${WORK}/build" "-DGEN_VKEY_SOURCE_DIR=${SOURCE_DIR}"
-            "-DGEN_VKEY_EXECUTABLE=${GEN_VKEY}")
+  configure("${WORK}/firmware" "${WORK}/build" TOOLCHAIN "${toolchains}/arm-none-eabi.cmake"
+            ARGS "-DGEN_VKEY_SOURCE_DIR=${SOURCE_DIR}" "-DGEN_VKEY_EXECUTABLE=${GEN_VKEY}")
   file(GLOB cxx "${WORK}/build/CMakeFiles/*/CMakeCXXCompiler.cmake")
   if(cxx)
     message(FATAL_ERROR "the C-only firmware looked for a C++ compiler: ${cxx}")
@@ -184,12 +154,23 @@ target_include_directories(own_table PRIVATE "${GEN_VKEY_SOURCE_DIR}/examples/ro
   while(tables)
     list(POP_FRONT tables library symbol size)
     file(GLOB_RECURSE archive "${WORK}/build/*${library}")
-    execute_process(COMMAND arm-none-eabi-nm -S "${archive}" OUTPUT_VARIABLE symbols COMMAND_ERROR_IS_FATAL ANY)
+    execute_process(COMMAND "${NM}" -S "${archive}" OUTPUT_VARIABLE symbols COMMAND_ERROR_IS_FATAL ANY)
     string(FIND "${symbols}" "${size} ${symbol}\n" found)
     if(NOT archive OR found EQUAL -1)
       message(FATAL_ERROR "${library} does not define '${symbol}' of ${size} bytes:\n${symbols}")
     endif()
   endwhile()
+
+elseif(CASE MATCHES "^toolchain\\.(.+)$")
+  # The C compiler that the toolchain file names.
+  set(toolchain "${CMAKE_MATCH_1}")
+  file(STRINGS "${toolchains}/${toolchain}.cmake" compiler REGEX "^set\\(CMAKE_C_COMPILER [^ )]+\\)$")
+  string(REGEX REPLACE "^set\\(CMAKE_C_COMPILER ([^ )]+)\\)$" "\\1" compiler "${compiler}")
+  need(CC ${compiler})
+  file(WRITE "${WORK}/project/CMakeLists.txt" "project(keys LANGUAGES C)\nadd_library(keys STATIC keys.c)\n")
+  file(WRITE "${WORK}/project/keys.c" "int keys(void) { return 80; }\n")
+  configure("${WORK}/project" "${WORK}/build" TOOLCHAIN "${toolchains}/${toolchain}.cmake")
+  build("${WORK}/build")
 
 else()
   message(FATAL_ERROR "no case named '${CASE}'")

@@ -15,9 +15,13 @@ set(CMAKE_SYSTEM_PROCESSOR aarch64)
 set(CMAKE_C_COMPILER aarch64-linux-gnu-gcc)
 set(CMAKE_CXX_COMPILER aarch64-linux-gnu-g++)
 
-if(NOT "/usr/aarch64-linux-gnu" IN_LIST CMAKE_FIND_ROOT_PATH)
+# list(FIND), not IN_LIST: this file is read under the policies of any project, even one
+# with no cmake_minimum_required.
+list(FIND CMAKE_FIND_ROOT_PATH /usr/aarch64-linux-gnu gen_vkey_root_index)
+if(gen_vkey_root_index EQUAL -1)
   list(APPEND CMAKE_FIND_ROOT_PATH /usr/aarch64-linux-gnu)
 endif()
+unset(gen_vkey_root_index)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

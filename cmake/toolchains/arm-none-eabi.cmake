@@ -19,9 +19,13 @@ set(CMAKE_CXX_FLAGS_INIT "-mcpu=cortex-m4 -mthumb")
 set(CMAKE_ASM_FLAGS_INIT "-mcpu=cortex-m4 -mthumb")
 set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
 
-if(NOT "/usr/lib/arm-none-eabi" IN_LIST CMAKE_FIND_ROOT_PATH)
+# list(FIND), not IN_LIST: this file is read under the policies of any project, even one
+# with no cmake_minimum_required.
+list(FIND CMAKE_FIND_ROOT_PATH /usr/lib/arm-none-eabi gen_vkey_root_index)
+if(gen_vkey_root_index EQUAL -1)
   list(APPEND CMAKE_FIND_ROOT_PATH /usr/lib/arm-none-eabi)
 endif()
+unset(gen_vkey_root_index)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -20,9 +20,13 @@ set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc)
 set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++)
 set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
 
-if(NOT "/usr/x86_64-w64-mingw32" IN_LIST CMAKE_FIND_ROOT_PATH)
+# list(FIND), not IN_LIST: this file is read under the policies of any project, even one
+# with no cmake_minimum_required.
+list(FIND CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32 gen_vkey_root_index)
+if(gen_vkey_root_index EQUAL -1)
   list(APPEND CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
 endif()
+unset(gen_vkey_root_index)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
