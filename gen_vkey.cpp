@@ -237,7 +237,8 @@ constexpr int unshifted_characters()
     }
     return n;
 }
-static_assert(unshifted_characters() == keys, "key map: it must hold 43 unshifted characters, one for each key");
+static_assert(unshifted_characters() == keys,
+              "key map: it must hold 43 unshifted characters, one for each key");
 
 // The lookup table entry of a character that no key types.
 constexpr vkeymap none = {-1, -1, -1};
