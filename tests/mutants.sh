@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# The faults' texts below are C and CMake, whose ${...} the shell must not expand.
+# shellcheck disable=SC2016
 # Puts single faults into a copy of the tree, one at a time, and tells which of them the
 # suite catches. The copy is made, configured and built once; then for each fault its edit
 # is applied, the copy rebuilt incrementally and the fault's tests run (a ctest -R regex),
@@ -24,10 +26,11 @@ jobs=2
 only=
 
 usage() {
-  sed -n '8,13p' "$0" | sed 's/^# \{0,1\}//' >&2
+  sed -n '9,14p' "$0" | sed 's/^# \{0,1\}//' >&2
   exit 2
 }
 while (($#)); do
+  (($# >= 2)) || usage
   case $1 in
   --work) work=$2 ;;
   --cmake-generator) cmake_generator=$2 ;;
@@ -35,7 +38,6 @@ while (($#)); do
   --only) only=$2 ;;
   *) usage ;;
   esac
-  (($# >= 2)) || usage
   shift 2
 done
 
@@ -104,12 +106,6 @@ failed_tests() {
   sed -n '/The following tests FAILED:/,$s/^[[:space:]]*[0-9]* - \([^ ]*\) .*/\1/p' "$log"
 }
 
-# The copy: the tree's files that git knows or would add, with the edits of the work tree.
-rm -rf "$copy"
-mkdir -p "$copy"
-git -C "$root" ls-files -z --cached --others --exclude-standard |
-  (cd "$root" && tar --null --ignore-failed-read -T - -cf -) | tar -xf - -C "$copy"
-
 selected=()
 for i in "${!names[@]}"; do
   if [[ ${names[i]} =~ ${only:-.} ]]; then
@@ -117,6 +113,12 @@ for i in "${!names[@]}"; do
   fi
 done
 ((${#selected[@]})) || die "no fault matches '$only'"
+
+# The copy: the tree's files that git knows or would add, with the edits of the work tree.
+rm -rf "$copy"
+mkdir -p "$copy"
+git -C "$root" ls-files -z --cached --others --exclude-standard |
+  (cd "$root" && tar --null --ignore-failed-read -T - -cf -) | tar -xf - -C "$copy"
 
 echo "mutants: configuring and building the copy in $build"
 cmake -S "$copy" -B "$build" -G "$cmake_generator" --no-warn-unused-cli -DCMAKE_BUILD_TYPE=Release \
