@@ -35,6 +35,7 @@ if(NOT CMAKE_SCRIPT_MODE_FILE)
   return()
 endif()
 
+include("${CMAKE_CURRENT_LIST_DIR}/support.cmake")
 string(REPLACE "." ";" case "${CASE}")
 list(POP_FRONT case family language)
 set(firmware "${SOURCE_DIR}/tests/firmware")
@@ -65,14 +66,10 @@ endif()
 
 # The tools, or the case is skipped.
 list(GET emulator 0 emulator_program)
-foreach(tool IN ITEMS ${compiler} ${prefix}nm ${prefix}size ${emulator_program})
-  find_program(found "${tool}" NO_CACHE)
-  if(NOT found)
-    message("skipped: ${tool} is not installed")
-    return()
-  endif()
-  unset(found)
-endforeach()
+need(found_compiler ${compiler})
+need(nm_tool ${prefix}nm)
+need(size_tool ${prefix}size)
+need(found_emulator ${emulator_program})
 if(family STREQUAL "riscv")
   execute_process(COMMAND ${compiler} -print-file-name=picolibc.specs OUTPUT_VARIABLE specs
                   OUTPUT_STRIP_TRAILING_WHITESPACE)
@@ -82,27 +79,14 @@ if(family STREQUAL "riscv")
   endif()
 endif()
 
-# Runs a command and fails unless it exits 0; sets <out> to what it printed.
-function(run out)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output
-                  TIMEOUT 120)
-  if(NOT result EQUAL 0)
-    string(REPLACE ";" " " command "${ARGN}")
-    message(FATAL_ERROR "${command}: exit ${result}\n${output}")
-  endif()
-  set(${out} "${output}" PARENT_SCOPE)
-endfunction()
-
 # Build MinSizeRel, with any CMake generator, with warnings as errors; no flags come from
 # the build that runs the test.
 file(REMOVE_RECURSE "${WORK}")
 set(build "${WORK}/build")
-run(out "${CMAKE_COMMAND}" -S "${firmware}" -B "${build}" -G "${CMAKE_GENERATOR_NAME}"
-        --toolchain "${toolchain}" -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_CONFIGURATION_TYPES=MinSizeRel
-        -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
-        "-DFAMILY=${family}" "-DLANGUAGE=${language}" "-DGEN_VKEY_SOURCE_DIR=${SOURCE_DIR}"
-        "-DGEN_VKEY_EXECUTABLE=${GEN_VKEY}")
-run(out "${CMAKE_COMMAND}" --build "${build}" --config MinSizeRel --target check gen_vkey_table)
+configure("${firmware}" "${build}" TOOLCHAIN "${toolchain}" CONFIG MinSizeRel
+          ARGS -DCMAKE_COMPILE_WARNING_AS_ERROR=ON "-DFAMILY=${family}" "-DLANGUAGE=${language}"
+               "-DGEN_VKEY_SOURCE_DIR=${SOURCE_DIR}" "-DGEN_VKEY_EXECUTABLE=${GEN_VKEY}")
+build("${build}" CONFIG MinSizeRel TARGETS check gen_vkey_table)
 set(program "${build}/bin/MinSizeRel/check.elf")
 
 # What must not compile.
@@ -139,7 +123,7 @@ if(NOT region)
 endif()
 math(EXPR flash_start "0x${CMAKE_MATCH_2}")
 math(EXPR flash_end "0x${CMAKE_MATCH_2} + 0x${CMAKE_MATCH_3}")
-run(symbols ${prefix}nm -S "${program}")
+run(symbols "${nm_tool}" -S "${program}")
 if(NOT symbols MATCHES "(^|\n)([0-9a-f]+) ([0-9a-f]+) [A-Za-z] vkey\n")
   message(FATAL_ERROR "${program} defines no vkey:\n${symbols}")
 endif()
@@ -151,7 +135,7 @@ if(address LESS flash_start OR NOT address LESS flash_end OR NOT size EQUAL 768)
 endif()
 
 # What the program takes: the sections that live in RAM (.data, .bss and the like).
-run(sections ${prefix}size -A "${program}")
+run(sections "${size_tool}" -A "${program}")
 string(REPLACE "\n" ";" sections "${sections}")
 set(ram 0)
 foreach(line IN LISTS sections)

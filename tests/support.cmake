@@ -1,6 +1,7 @@
-# What the CMake test scripts (consumer.cmake, cross.cmake) share: configuring, building and
-# installing other projects the way gen_vkey's users do, finding the tools a case needs,
-# and running the programs those builds make. Every build is a Release build.
+# What the CMake test scripts (consumer.cmake, cross.cmake, firmware.cmake, rom_table.cmake)
+# share: configuring, building and installing other projects the way gen_vkey's users do,
+# finding the tools a case needs, and running commands and the programs those builds make.
+# A build is of one configuration, Release unless a call names another.
 #
 # The including script is run with:
 #   -DCMAKE_GENERATOR_NAME=<CMake generator>  the CMake generator of gen_vkey's own build
@@ -12,13 +13,18 @@
 
 cmake_minimum_required(VERSION 3.25)
 
-# configure(<source> <build> [TOOLCHAIN <file>] [OUTPUT <var> | FAILS <var>] [ARGS <arg>...])
-# Configures <source> into <build> with CMAKE_GENERATOR_NAME, in Release, for the toolchain
-# file given, or else with the native toolchain of gen_vkey's own build; ARGS are passed on.
-# Fails with CMake's output unless configuring succeeds; with FAILS, the other way round.
-# <var> gets the output, with its runs of spaces and line ends made single spaces.
+# configure(<source> <build> [TOOLCHAIN <file>] [CONFIG <configuration>]
+#           [OUTPUT <var> | FAILS <var>] [ARGS <arg>...])
+# Configures <source> into <build> with CMAKE_GENERATOR_NAME, for the one configuration
+# given (Release by default), for the toolchain file given, or else with the native
+# toolchain of gen_vkey's own build; ARGS are passed on. Fails with CMake's output unless
+# configuring succeeds; with FAILS, the other way round. <var> gets the output, with its
+# runs of spaces and line ends made single spaces.
 function(configure source build)
-  cmake_parse_arguments(PARSE_ARGV 2 arg "" "TOOLCHAIN;OUTPUT;FAILS" "ARGS")
+  cmake_parse_arguments(PARSE_ARGV 2 arg "" "TOOLCHAIN;CONFIG;OUTPUT;FAILS" "ARGS")
+  if(NOT arg_CONFIG)
+    set(arg_CONFIG Release)
+  endif()
   if(arg_TOOLCHAIN)
     set(toolchain --toolchain "${arg_TOOLCHAIN}")
   else()
@@ -28,7 +34,8 @@ function(configure source build)
   endif()
   execute_process(
     COMMAND "${CMAKE_COMMAND}" -S "${source}" -B "${build}" -G "${CMAKE_GENERATOR_NAME}"
-            -DCMAKE_BUILD_TYPE=Release ${toolchain} ${arg_ARGS}
+            "-DCMAKE_BUILD_TYPE=${arg_CONFIG}" "-DCMAKE_CONFIGURATION_TYPES=${arg_CONFIG}" ${toolchain}
+            ${arg_ARGS}
     RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
   if(arg_FAILS AND result EQUAL 0)
     message(FATAL_ERROR "configuring ${source} succeeded, which it must not:\n${out}")
@@ -41,12 +48,18 @@ function(configure source build)
   endforeach()
 endfunction()
 
-# build(<build> [OUTPUT <var>])
-# Builds <build> in Release and fails with the build's output unless it succeeds; with
-# OUTPUT, <var> gets that output.
+# build(<build> [CONFIG <configuration>] [TARGETS <target>...] [OUTPUT <var>])
+# Builds the targets named (all by default) of <build>'s configuration (Release by default)
+# and fails with the build's output unless it succeeds; with OUTPUT, <var> gets that output.
 function(build build)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "OUTPUT" "")
-  execute_process(COMMAND "${CMAKE_COMMAND}" --build "${build}" --config Release
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "CONFIG;OUTPUT" "TARGETS")
+  if(NOT arg_CONFIG)
+    set(arg_CONFIG Release)
+  endif()
+  if(arg_TARGETS)
+    set(targets --target ${arg_TARGETS})
+  endif()
+  execute_process(COMMAND "${CMAKE_COMMAND}" --build "${build}" --config "${arg_CONFIG}" ${targets}
                   RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
   if(NOT result EQUAL 0)
     message(FATAL_ERROR "building ${build} failed:\n${out}")
@@ -82,6 +95,18 @@ macro(need var)
     return()
   endif()
 endmacro()
+
+# run(<var> <command> [<arg>...])
+# Runs the command and fails with what it printed unless it exits 0; <var> gets what it
+# printed, standard output and standard error together.
+function(run var)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out TIMEOUT 120)
+  if(NOT result EQUAL 0)
+    list(JOIN ARGN " " command)
+    message(FATAL_ERROR "${command}: exit ${result}\n${out}")
+  endif()
+  set(${var} "${out}" PARENT_SCOPE)
+endfunction()
 
 # programs(<build> <var>)
 # Sets <var> to the folder where <build> puts its Release programs: a folder of that name
