@@ -60,6 +60,18 @@ fault key_moved_to_free_slot    gen_vkey.cpp "{'!',   3,  4,  1}," "{'!',   2,  
 # The install.
 fault pc_generator_dropped      cmake/gen_vkey.pc.in '@pc_generator@' '' '^consumer\.'
 
+# The package and the newcomer's way in.
+fault package_any_machine       cmake/gen_vkey-config-version.cmake.in 'if(NOT gen_vkey_machine STREQUAL' 'if(FALSE AND NOT gen_vkey_machine STREQUAL' '^cross\.aarch64\.package$'
+fault static_not_static         CMakeLists.txt 'target_link_options(gen_vkey PRIVATE -static)' '' '^consumer\.static$'
+fault tests_need_gtest          CMakeLists.txt 'if(NOT GTest_FOUND)'$'\n''    set(build_tests OFF)' 'if(FALSE)'$'\n''    set(build_tests OFF)' '^consumer\.no_gtest$'
+fault fetch_ignores_installed   examples/CMakeLists.txt 'FIND_PACKAGE_ARGS 2.0 CONFIG)' ')' '^consumer\.fetch_content$'
+
+# Firmware: the table in flash, read right, and built for bare metal.
+fault avr_c_table_in_ram        examples/avr_header/vkey.h 'typedef const __flash struct vkey_key vkeymap;' 'typedef const struct vkey_key vkeymap;' '^firmware\.avr\.c$'
+fault avr_cpp_table_in_ram      examples/avr_header/vkey.h 'extern vkeymap vkey[256] PROGMEM;' 'extern vkeymap vkey[256];' '^firmware\.avr\.cpp$'
+fault rom_table_in_ram          examples/rom_header/vkey.h 'typedef const struct vkeymap_entry vkeymap;' 'typedef struct vkeymap_entry vkeymap;' '^(firmware|rom_table)\.'
+fault pic_on_bare_metal         CMakeLists.txt 'get_property(shared_libs GLOBAL PROPERTY TARGET_SUPPORTS_SHARED_LIBS)' 'set(shared_libs ON)' '^firmware\.avr\.c$'
+
 # The rule's step.
 fault step_status_unchecked     cmake/gen_vkey_run.cmake 'if(NOT result STREQUAL "0")' 'if(FALSE)' '^rule\.'
 fault step_include_unchecked    cmake/gen_vkey_run.cmake 'NOT text MATCHES "^#include \"vkey.h\"\n" OR ' '' '^rule\.'
