@@ -5,9 +5,10 @@
 // into the 256-entry table, and the table into its source text; at run time
 // the program writes that text to standard output and checks that it got
 // there. A bad key map does not build. Only C library headers are included,
-// the text is rendered once and no check compares every pair of entries, so
-// that compiling the generator costs a small multiple of compiling a plain C
-// program that prints the same text (bench/compile.sh fails above 2.5 times).
+// the text is rendered once, its shape counted as it is written, and no check
+// compares every pair of entries, so that compiling the generator costs a small
+// multiple of compiling a plain C program that prints the same text
+// (bench/compile.sh fails above 2.5 times).
 
 #include "vkey.h"
 
@@ -282,26 +283,44 @@ constexpr char longest_entry[] = "\t{-1,-1,-1}, // 254\n";
 constexpr std::size_t text_bound =
     (sizeof opening - 1) + 255 * (sizeof longest_entry - 1) + (sizeof closing - 1);
 
-// Where the text goes: its first len characters in buf. Past the bound a character is only
-// counted, so that a text longer than the bound fails its check instead of the build's
-// constant evaluation.
+// The text as it is written: its first len characters in buf, and its shape, counted as
+// each character is written: its lines, and those of them that begin with "\t{", the
+// initialisers. A text longer than the bound does not build, since a constant evaluation
+// cannot write past the end of buf.
 struct writer {
     char buf[text_bound];
     std::size_t len;
+    std::size_t lines;
+    std::size_t initialisers;
+    std::size_t line_start;
 };
+
+constexpr void end_line(writer& w)
+{
+    ++w.lines;
+    if (w.len - w.line_start > 2 && w.buf[w.line_start] == '\t' && w.buf[w.line_start + 1] == '{') {
+        ++w.initialisers;
+    }
+    w.line_start = w.len;
+}
 
 constexpr void put(writer& w, char c)
 {
-    if (w.len < text_bound) {
-        w.buf[w.len] = c;
+    w.buf[w.len++] = c;
+    if (c == '\n') {
+        end_line(w);
     }
-    ++w.len;
 }
 
+// The same as put(w, c) for each character, without the call: the text is written at
+// compile time, where a call costs the compiler more than the rest.
 constexpr void put(writer& w, const char* s)
 {
     for (; *s != '\0'; ++s) {
-        put(w, *s);
+        w.buf[w.len++] = *s;
+        if (*s == '\n') {
+            end_line(w);
+        }
     }
 }
 
@@ -360,37 +379,9 @@ constexpr writer render()
 }
 
 constexpr writer text = render();
-static_assert(text.len <= text_bound, "text: it must fit the bound of its line format");
-
-// The text's lines, its initialisers (lines that begin with "\t{"), and whether its last
-// line ends; counted in one pass over the part of the text that the buffer holds.
-struct text_shape {
-    std::size_t lines;
-    std::size_t initialisers;
-    bool last_line_ends;
-};
-
-constexpr text_shape shape_of_text()
-{
-    const std::size_t held = text.len < text_bound ? text.len : text_bound;
-    text_shape s{};
-    for (std::size_t at = 0; at < held; ++at) {
-        const bool line_starts = at == 0 || text.buf[at - 1] == '\n';
-        if (line_starts && at + 1 < held && text.buf[at] == '\t' && text.buf[at + 1] == '{') {
-            ++s.initialisers;
-        }
-        if (text.buf[at] == '\n') {
-            ++s.lines;
-        }
-    }
-    s.last_line_ends = held > 0 && text.buf[held - 1] == '\n';
-    return s;
-}
-
-constexpr text_shape shape = shape_of_text();
-static_assert(shape.lines == 259, "text: it must hold 259 lines");
-static_assert(shape.initialisers == 256, "text: it must hold 256 initialisers");
-static_assert(shape.last_line_ends, "text: its last line must end");
+static_assert(text.lines == 259, "text: it must hold 259 lines");
+static_assert(text.initialisers == 256, "text: it must hold 256 initialisers");
+static_assert(text.line_start == text.len, "text: its last line must end");
 
 // On a failed flush or close, reports the write error and returns EXIT_FAILURE, so that a
 // build never takes a truncated text for the whole one.
