@@ -100,14 +100,12 @@ if(EXISTS "${OUTPUT}")
   endif()
 endif()
 
-# The first write is a copy, because file(COPY_FILE) reports the system's reason where
-# file(WRITE) does not.
-if(NOT EXISTS "${dir}")
+# A write error stops the step with CMake's message, which names the file and the
+# system's reason.
+if(EXISTS "${dir}" AND NOT IS_DIRECTORY "${dir}")
+  fail("cannot write in ${dir}: it is a file")
+elseif(NOT EXISTS "${dir}")
   file(MAKE_DIRECTORY "${dir}")
-endif()
-file(COPY_FILE "${CMAKE_CURRENT_LIST_FILE}" "${temporary}" RESULT reason)
-if(reason)
-  fail("cannot write in ${dir}: ${reason}")
 endif()
 file(WRITE "${temporary}" "${text}")
 file(RENAME "${temporary}" "${OUTPUT}" RESULT reason)
