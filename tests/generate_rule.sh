@@ -238,9 +238,15 @@ EOF
     [[ -z $message ]] || said "$work/build.log" "$message" "$how"
     [[ $(snapshot "${tables[@]}") == "$before" ]] || fail "$how: the stopped write changed a table"
     rm "$work/limit"
+    # The next build, with the earlier text again, or with the new one.
+    set_mode good
     build_ok
-    cmp -s "${tables[0]}" "$work/text.other" || fail "$how: the next build did not write the new text"
+    [[ $(snapshot "${tables[@]}") == "$before" ]] || fail "$how: the earlier text changed a table"
     [[ $(listing) == "$files" ]] || fail "$how: after the next build the folders hold $(listing)"
+    set_mode other
+    build_ok
+    cmp -s "${tables[0]}" "$work/text.other" || fail "$how: the build after that did not write the new text"
+    [[ $(listing) == "$files" ]] || fail "$how: after the build after that the folders hold $(listing)"
   done
   ;;
 
@@ -276,9 +282,8 @@ interrupt)
   ;;
 
 concurrent)
-  # Runs of the rule's own step at the same time, for one output, alternately with two
-  # different whole texts: each must succeed, and the output, read all the while, must
-  # always be absent or one of the two texts.
+  # Runs of the rule's own step for one output take turns: while one holds the turn,
+  # another waits.
   out=$work/out/vkey.c
   mkdir -p "$work/out" "$work/stamps"
   printf '#!/bin/sh\nexec cat "%s"\n' "$work/text.other" >"$work/gen_other"
@@ -288,6 +293,33 @@ concurrent)
       -P "$source_dir/cmake/gen_vkey_run.cmake" >"$work/run.$2.log" 2>&1 ||
       fail "run $2 failed: $(cat "$work/run.$2.log")"
   }
+  run_rule "$gen_vkey" first
+  touch "$work/holding"
+  trap 'rm -f "$work/holding"' EXIT
+  cat >"$work/hold.cmake" <<EOF
+file(LOCK "$work/stamps/stamp.lock" GUARD PROCESS)
+file(TOUCH "$work/held")
+while(EXISTS "$work/holding")
+  execute_process(COMMAND sleep 0.1)
+endwhile()
+EOF
+  cmake -P "$work/hold.cmake" &
+  holder=$!
+  tries=0
+  while [[ ! -e $work/held ]] && ((tries++ < 300)); do sleep 0.1; done
+  [[ -e $work/held ]] || fail "the holder never took the turn"
+  run_rule "$work/gen_other" waiting &
+  waiting=$!
+  sleep 2
+  kill -0 "$waiting" 2>/dev/null || fail "a run did not wait for its turn"
+  cmp -s "$out" "$work/text" || fail "a run wrote while another held the turn"
+  rm "$work/holding"
+  wait "$holder"
+  wait "$waiting" || fail "the waiting run failed"
+  cmp -s "$out" "$work/text.other" || fail "the waiting run did not write its text"
+
+  # Runs at the same time, alternately with two different whole texts: each must succeed,
+  # and the output, read all the while, must always be absent or one of the two texts.
   touch "$work/reading"
   (
     while [[ -e $work/reading ]]; do
