@@ -182,9 +182,7 @@ function(gen_vkey_generate)
   # file's name is; it is the same for every configuration, as <file> is.
   string(SHA1 key "${output}")
   string(SUBSTRING "${key}" 0 16 key)
-  set(stamp_dir "${CMAKE_CURRENT_BINARY_DIR}/CMakeFiles/gen_vkey_generate")
-  set(stamp "${stamp_dir}/${key}.stamp")
-  file(MAKE_DIRECTORY "${stamp_dir}")
+  set(stamp "${CMAKE_CURRENT_BINARY_DIR}/CMakeFiles/gen_vkey_generate/${key}.stamp")
 
   # <file> must not be an output that make could touch or ninja could run on its own, so
   # the step writes it as a byproduct. Ninja knows byproducts, re-runs the step when one is
@@ -208,9 +206,18 @@ function(gen_vkey_generate)
     DEPENDS ${depends} "${run}"
     COMMENT "Generating ${arg_OUTPUT} with gen_vkey"
     VERBATIM)
-  set(rule "gen_vkey_generate_${key}")
-  add_custom_target(${rule} DEPENDS "${stamp}")
+
+  # The rules of one folder share one target, made at the end of the folder, which the
+  # targets that compile their files depend on.
+  _gen_vkey_rule_target(rule)
+  get_directory_property(stamps _gen_vkey_stamps)
+  if(NOT stamps)
+    cmake_language(DEFER CALL _gen_vkey_add_rule_target)
+  endif()
+  set_property(DIRECTORY APPEND PROPERTY _gen_vkey_stamps "${stamp}")
   set_property(GLOBAL PROPERTY "_gen_vkey_rule:${output}" "${rule}")
+  cmake_path(GET output FILENAME name)
+  set_property(GLOBAL APPEND PROPERTY _gen_vkey_names "${name}")
   if(DEFINED arg_TARGET)
     target_sources("${arg_TARGET}" PRIVATE "${output}")
     add_dependencies("${arg_TARGET}" ${rule})
@@ -223,10 +230,31 @@ function(gen_vkey_generate)
   endif()
 endfunction()
 
+# Sets <var> to the name of the target that runs the rules of the current folder.
+function(_gen_vkey_rule_target var)
+  string(SHA1 key "${CMAKE_CURRENT_BINARY_DIR}")
+  string(SUBSTRING "${key}" 0 16 key)
+  set(${var} "gen_vkey_generate_${key}" PARENT_SCOPE)
+endfunction()
+
+# Adds the target that runs the rules of the current folder.
+function(_gen_vkey_add_rule_target)
+  _gen_vkey_rule_target(rule)
+  get_directory_property(stamps _gen_vkey_stamps)
+  file(MAKE_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}/CMakeFiles/gen_vkey_generate")
+  add_custom_target(${rule} DEPENDS ${stamps})
+endfunction()
+
 # Makes every target of the project that lists a generated table among its sources depend
-# on that table's rule. It runs once, at the end of the top folder, and reads each source
-# of each target once, whatever the number of rules.
+# on that table's rule. It runs once, at the end of the top folder. A target's sources are
+# first matched all at once against the tables' file names; only a target that names one
+# has its sources read one by one.
 function(_gen_vkey_attach)
+  get_property(names GLOBAL PROPERTY _gen_vkey_names)
+  list(REMOVE_DUPLICATES names)
+  list(TRANSFORM names REPLACE "[].[+*?()^$|{}\\\\]" "\\\\\\0")
+  list(JOIN names "|" names)
+  set(named "(^|[/;])(${names})(;|$)")
   set(folders "${CMAKE_SOURCE_DIR}")
   while(folders)
     list(POP_FRONT folders folder)
@@ -235,9 +263,10 @@ function(_gen_vkey_attach)
     get_property(targets DIRECTORY "${folder}" PROPERTY BUILDSYSTEM_TARGETS)
     foreach(target IN LISTS targets)
       get_target_property(sources ${target} SOURCES)
-      if(NOT sources)
+      if(NOT sources MATCHES "${named}")
         continue()
       endif()
+      list(FILTER sources INCLUDE REGEX "(^|/)(${names})$")
       get_target_property(source_dir ${target} SOURCE_DIR)
       get_target_property(binary_dir ${target} BINARY_DIR)
       foreach(source IN LISTS sources)
