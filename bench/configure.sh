@@ -14,10 +14,10 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mkdir -p "${1:-$root/build/bench}" && cd "${1:-$root/build/bench}" && pwd)/configure
-rounds=5
+rounds=9
 targets=100
 sources=10
-regenerations=20
+regenerations=50
 rm -rf "$work"
 mkdir -p "$work"
 
@@ -93,7 +93,8 @@ printf '%-34s %10s %10s %6s %6s\n' case 'rule (s)' 'base (s)' ratio limit
 for calls in 1 10 50; do
   for way in rule checked; do
     project "$work/folder.$way.$calls" "$calls" "$way"
-    configure "$work/folder.$way.$calls" "$work/folder.$way.$calls/build" >/dev/null
+    configure "$work/folder.$way.$calls" "$work/folder.$way.$calls/build" >"$work/configure.log" 2>&1 ||
+      { cat "$work/configure.log" >&2; exit 2; }
   done
   for way in rule checked; do
     for ((r = 0; r < rounds; r++)); do
