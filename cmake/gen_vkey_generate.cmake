@@ -18,10 +18,12 @@ gen_vkey_generate
 
   Without ``TARGET``, list ``<file>`` among the sources of the targets that compile it, in
   any folder of the project (for a custom target, among its ``SOURCES``, not its
-  ``DEPENDS``); at the end of configuring, each target whose sources name ``<file>`` is
-  made to depend on the rule. A source given by a generator expression is not seen there:
-  use ``TARGET``. The file compiles against whichever ``vkey.h`` the target's include path
-  holds.
+  ``DEPENDS``); at the end of the top folder's ``CMakeLists.txt``, each target whose
+  sources name ``<file>`` is made to depend on the rule. A source given by a generator
+  expression is not seen there: use ``TARGET``. A folder other than the caller's needs
+  policy ``CMP0118`` set to ``NEW`` (``cmake_minimum_required(VERSION 3.20)`` or later) to
+  know ``<file>`` as generated. The file compiles against whichever ``vkey.h`` the
+  target's include path holds.
 
   The rule runs ``GEN_VKEY_EXECUTABLE`` when that is set (a gen_vkey built for the build
   host; a relative path is taken from the folder where ``cmake`` was started, as for any
@@ -32,7 +34,8 @@ gen_vkey_generate
   missing.
 
   Under the CMake generators Ninja, Unix Makefiles and Ninja Multi-Config (also with
-  ``CMAKE_CROSS_CONFIGS=all``), in parallel builds and in interrupted ones:
+  ``CMAKE_CROSS_CONFIGS=all``), in parallel builds and in interrupted ones (other CMake
+  generators are not tested):
 
   * A failed generation (the program exits with a status other than 0, is killed, or
     writes a text that is not a whole table: not opening with ``#include "vkey.h"``, not
@@ -41,20 +44,23 @@ gen_vkey_generate
     when that is not a whole table.
   * ``<file>`` is at every moment absent, the earlier whole table or the new whole table;
     never partial or empty. The text is held in memory until the program has finished and
-    been checked, then written under a name of its own and renamed over ``<file>``.
+    been checked, then written under a temporary name in the same folder and renamed over
+    ``<file>``.
   * After a failure the earlier table is kept, bytes and timestamp, and the next build
     runs the program again.
   * No leftover of any name survives the next build, whatever stopped the one before:
     a signal at any instant (Ctrl-C, or SIGTERM from a cancelled job), or a write error
-    such as a full disk.
+    such as a full disk. A deleted ``<file>``, or its deleted folder, is written again
+    by the next build.
   * A new text equal to ``<file>`` leaves it untouched, so a rebuilt program that writes
     the same table recompiles and relinks nothing, and the build after that runs no
     program; switching configurations under Ninja Multi-Config recompiles no table.
   * Runs of the rule's step for one ``<file>`` at the same time take turns.
 
   These stop configuring, with a message that names the fix: an ``OUTPUT`` missing,
-  given twice, or holding a character that the build cannot carry (``;``, ``\``,
-  ``"``, ``#``, ``<``, ``>``, ``$``, or a control character); an ``OUTPUT`` whose language
+  given twice, naming a folder, or holding what make, ninja or the shell cannot carry
+  (``;``, ``\``, ``"``, ``#``, ``%``, ``:``, ``|``, ``[``, ``]``, ``<``, ``>``, ``$(``,
+  ``${`` or a control character); an ``OUTPUT`` whose language
   (``.c``, or a C++ suffix) is not enabled in the calling folder; a ``TARGET`` that does
   not exist; no program to run; and a ``GEN_VKEY_EXECUTABLE`` that is no file, or that
   does not write a whole table when run at configure (built for another machine, or
