@@ -498,6 +498,15 @@ gen_vkey_generate(OUTPUT generated/vkey.c)
 add_executable(app main.cpp generated/vkey.c)
 EOF
   printf 'int main() {}\n' >"$work/cxx_only/main.cpp"
+  # A project that takes gen_vkey in-tree without its program.
+  mkdir -p "$work/no_program"
+  cat >"$work/no_program/CMakeLists.txt" <<'EOF'
+cmake_minimum_required(VERSION 3.25)
+project(no_program LANGUAGES C)
+set(GEN_VKEY_BUILD_GENERATOR OFF)
+add_subdirectory("${GEN_VKEY_SOURCE_DIR}" gen_vkey)
+gen_vkey_generate(OUTPUT t.c)
+EOF
   # A project whose calls of gen_vkey_generate are the file calls.cmake.
   cat >"$work/calls/CMakeLists.txt" <<'EOF'
 cmake_minimum_required(VERSION 3.25)
@@ -517,6 +526,7 @@ EOF
   cases=(
     c_output_in_cxx_tree   "$work/cxx_only"        "-DGEN_VKEY_SOURCE_DIR=$source_dir" "gen_vkey_generate: generated/vkey.c is a C source, but C is not enabled in this directory"
     c_output_cxx_installed "$work/cxx_only"        "$installed"                  "gen_vkey_generate: generated/vkey.c is a C source, but C is not enabled in this directory"
+    no_program             "$work/no_program"      "-DGEN_VKEY_SOURCE_DIR=$source_dir" "gen_vkey_generate: no gen_vkey to run: set GEN_VKEY_EXECUTABLE"
     missing_executable     "$work/calls"           "$exe=/nonexistent/gen_vkey"  "GEN_VKEY_EXECUTABLE is /nonexistent/gen_vkey, which is no file"
     relative_string        "$work/calls"           "$exe:STRING=tools/gen_vkey"  "GEN_VKEY_EXECUTABLE is tools/gen_vkey, a relative path; set it to the absolute path"
     unrunnable_executable  "$work/calls"           "$exe=$work/not_runnable"     "GEN_VKEY_EXECUTABLE is $work/not_runnable, which, run here, failed (Permission denied)"
@@ -528,6 +538,8 @@ EOF
     folder                 'OUTPUT "generated/"'   ""                            "gen_vkey_generate: OUTPUT generated/ names a folder, not a file"
     twice                  "OUTPUT t.c)"$'\n'"gen_vkey_generate(OUTPUT ./t.c" "" "gen_vkey_generate: $work/twice/t.c is already the OUTPUT of another call"
     no_target              'OUTPUT t.c TARGET nope' ""                           "gen_vkey_generate: TARGET nope is no target"
+    no_output              'TARGET nope'           ""                            "gen_vkey_generate: OUTPUT <file> is required"
+    unknown_argument       'OUTPUT t.c DEPENDS x'  ""                            "gen_vkey_generate: unknown arguments: DEPENDS;x"
   )
   for ((i = 0; i < ${#cases[@]}; i += 4)); do
     name=${cases[i]} project=${cases[i + 1]} argument=${cases[i + 2]} message=${cases[i + 3]}
