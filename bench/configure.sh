@@ -17,9 +17,12 @@ work=$(mkdir -p "${1:-$root/build/bench}" && cd "${1:-$root/build/bench}" && pwd
 rounds=9
 targets=100
 sources=10
-regenerations=50
+regenerations=200
 rm -rf "$work"
 mkdir -p "$work"
+
+# The rounds of the cases that are compared alternate, so that a change in the machine's
+# load weighs on both sides alike.
 
 # Prints the median of the numbers on standard input.
 median() {
@@ -96,10 +99,13 @@ for calls in 1 10 50; do
     configure "$work/folder.$way.$calls" "$work/folder.$way.$calls/build" >"$work/configure.log" 2>&1 ||
       { cat "$work/configure.log" >&2; exit 2; }
   done
+  for ((r = 0; r < rounds; r++)); do
+    for way in rule checked; do
+      cpu configure "$work/folder.$way.$calls" "$work/folder.$way.$calls/build" >>"$work/$way.$calls.all"
+    done
+  done
   for way in rule checked; do
-    for ((r = 0; r < rounds; r++)); do
-      cpu configure "$work/folder.$way.$calls" "$work/folder.$way.$calls/build"
-    done | median >"$work/$way.$calls"
+    median <"$work/$way.$calls.all" >"$work/$way.$calls"
   done
   a=$(cat "$work/rule.$calls") b=$(cat "$work/checked.$calls")
   r=$(ratio "$a" "$b")
@@ -134,10 +140,13 @@ fresh() {
   rm -rf "$2"
   configure "$1" "$2"
 }
+for ((r = 0; r < rounds; r++)); do
+  for way in rule checked; do
+    cpu fresh "$work/fresh.$way" "$work/fresh.$way/build" >>"$work/fresh.$way.all"
+  done
+done
 for way in rule checked; do
-  for ((r = 0; r < rounds; r++)); do
-    cpu fresh "$work/fresh.$way" "$work/fresh.$way/build"
-  done | median >"$work/result.fresh.$way"
+  median <"$work/fresh.$way.all" >"$work/result.fresh.$way"
 done
 a=$(cat "$work/result.fresh.rule") b=$(cat "$work/result.fresh.checked")
 r=$(ratio "$a" "$b")
@@ -155,10 +164,13 @@ changed() { for ((i = 0; i < regenerations; i++)); do : >"$out"; step; done; }
 unchanged() { for ((i = 0; i < regenerations; i++)); do step; done; }
 bare() { for ((i = 0; i < regenerations; i++)); do "$gen_vkey" >"$out"; done; }
 step
+for ((r = 0; r < rounds; r++)); do
+  for run in bare changed unchanged; do
+    cpu "$run" >>"$work/regen.$run.all"
+  done
+done
 for run in bare changed unchanged; do
-  for ((r = 0; r < rounds; r++)); do
-    cpu "$run"
-  done | median >"$work/regen.$run"
+  median <"$work/regen.$run.all" >"$work/regen.$run"
 done
 b=$(cat "$work/regen.bare")
 for run in changed unchanged; do
