@@ -8,13 +8,12 @@
 #                    --c-flags=FLAGS --cxx-flags=FLAGS --linker-flags=FLAGS
 #
 # --build-dir and --config name the suite's own build (installed for the find_package
-# cases); --gen-vkey is its generator; the CMake generator, --multi-config (its
-# GENERATOR_IS_MULTI_CONFIG) and the toolchain are the options of tests/support.cmake,
-# which configures, builds and installs, and finds tools and program folders, for this
-# script too. The consumer is examples/, with gen_vkey added
-# in-tree: type_text links gen_vkey's own table, type_text_own_header compiles
-# generated/vkey.c. GEN_VKEY_EXECUTABLE is mostly a stand-in that runs the real generator,
-# or misbehaves in the way that the file "mode" names.
+# cases); --gen-vkey is its generator. The CMake generator, --multi-config (its
+# GENERATOR_IS_MULTI_CONFIG) and the toolchain are passed on to tests/support.cmake, which
+# configures, builds, installs and finds tools and program folders for this script too.
+# The consumer is examples/, with gen_vkey added in-tree: type_text links gen_vkey's own
+# table, type_text_own_header compiles generated/vkey.c. GEN_VKEY_EXECUTABLE is mostly a
+# stand-in that runs the real generator, or misbehaves in the way that the file "mode" names.
 set -euo pipefail
 
 fail() {
@@ -50,15 +49,10 @@ support() {
     -P "$source_dir/tests/support.cmake" -- "$@"
 }
 
-# Prints the folder where the build folder $1 puts its Release programs.
-program_folder() {
-  support programs "$1" STDOUT
-}
-
 rm -rf "$work"
 mkdir -p "$work"
 build=$work/build
-programs=$(program_folder "$build")
+programs=$(support programs "$build" STDOUT)
 tables=("$build/generated/vkey.c" "$build/gen_vkey/vkey.c")
 
 # The whole text, as the real generator writes it; the same with CRLF line ends; a whole
@@ -451,7 +445,7 @@ add_executable(by_target ../type_text.c)
 EOF
   configure_ok "$work/layouts" "$build" -DGEN_VKEY_EXECUTABLE="$gen_vkey" -DGEN_VKEY_BUILD_GENERATOR=OFF
   build_ok
-  other=$(program_folder "$build/other")
+  other=$(support programs "$build/other" STDOUT)
   types_a_as lists_it "row 1, column 4, shift" "$other"
   types_a_as by_target "row 1, column 4, shift" "$other"
   IFS=';' read -r -a named <"$build/programs" || true  # a file with no line end
@@ -584,7 +578,7 @@ EOF
   printf '#include "vkey.h"\nint main(void) { return vkey[97].row == 1 ? 0 : 1; }\n' >"$work/calls/main.c"
   (cd "$work" && configure_ok "$work/calls" "$work/relative" "$installed" "$exe=tools/gen_vkey")
   build_ok Release "$work/relative"
-  "$(program_folder "$work/relative")/app" || fail "the table built with a relative GEN_VKEY_EXECUTABLE has no 'a' (code 97) in row 1"
+  "$(support programs "$work/relative" STDOUT)/app" || fail "the table built with a relative GEN_VKEY_EXECUTABLE has no 'a' (code 97) in row 1"
 
   # An output folder that cannot be written because a file is in its place: the build
   # names the folder and the reason.

@@ -153,6 +153,7 @@ endfunction()
 if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
   # The arguments after "--": the function, then its arguments, their semicolons escaped.
   unset(function)
+  unset(dashes)
   set(call "")
   math(EXPR last "${CMAKE_ARGC} - 1")
   foreach(i RANGE ${last})
