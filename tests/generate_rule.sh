@@ -8,10 +8,12 @@
 #                    --c-flags=FLAGS --cxx-flags=FLAGS --linker-flags=FLAGS
 #
 # --build-dir and --config name the suite's own build (installed for the find_package
-# cases); --gen-vkey is its generator. The consumer is examples/, with gen_vkey added
-# in-tree: type_text links gen_vkey's own table, type_text_own_header compiles
-# generated/vkey.c. GEN_VKEY_EXECUTABLE is mostly a stand-in that runs the real generator,
-# or misbehaves in the way that the file "mode" names.
+# cases); --gen-vkey is its generator. The CMake generator, --multi-config (its
+# GENERATOR_IS_MULTI_CONFIG) and the toolchain are passed on to tests/support.cmake, which
+# configures, builds, installs and finds tools and program folders for this script too.
+# The consumer is examples/, with gen_vkey added in-tree: type_text links gen_vkey's own
+# table, type_text_own_header compiles generated/vkey.c. GEN_VKEY_EXECUTABLE is mostly a
+# stand-in that runs the real generator, or misbehaves in the way that the file "mode" names.
 set -euo pipefail
 
 fail() {
@@ -39,13 +41,18 @@ for option in "$@"; do
   esac
 done
 
+# Runs a function of support.cmake as a command, with this build's options.
+support() {
+  cmake -DCMAKE_GENERATOR_NAME="$cmake_generator" -DMULTI_CONFIG="$multi_config" \
+    -DC_COMPILER="$c_compiler" -DCXX_COMPILER="$cxx_compiler" -DC_FLAGS="$c_flags" \
+    -DCXX_FLAGS="$cxx_flags" -DLINKER_FLAGS="$linker_flags" \
+    -P "$source_dir/tests/support.cmake" -- "$@"
+}
+
 rm -rf "$work"
 mkdir -p "$work"
 build=$work/build
-programs=$build
-if [[ $multi_config == ON ]]; then
-  programs=$build/Release
-fi
+programs=$(support programs "$build" STDOUT)
 tables=("$build/generated/vkey.c" "$build/gen_vkey/vkey.c")
 
 # The whole text, as the real generator writes it; the same with CRLF line ends; a whole
@@ -60,6 +67,7 @@ edit_text() {
 }
 edit_text 's|^\t{1,4,1}, // a$|\t{1,4,0}, // a|' other
 edit_text '1s|.*|#include "other.h"|' wrong_open
+# shellcheck disable=SC2016 # sed's $ is the last line, not the shell's
 edit_text '$s|.*|}|' wrong_close
 edit_text '/ \/\/ b$/d' wrong_lines
 
@@ -91,17 +99,14 @@ set_mode() {
 }
 set_mode good
 
-# Configures the project in $1 into the folder $2, with further arguments; the output is
-# left in configure.log, the status returned.
+# Configures the project in $1 into the folder $2, with further arguments for cmake; what
+# it said is left in configure.log, the status returned.
 configure() {
-  cmake -S "$1" -B "$2" -G "$cmake_generator" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_C_COMPILER="$c_compiler" -DCMAKE_CXX_COMPILER="$cxx_compiler" \
-    -DCMAKE_C_FLAGS="$c_flags" -DCMAKE_CXX_FLAGS="$cxx_flags" \
-    -DCMAKE_EXE_LINKER_FLAGS="$linker_flags" "${@:3}" >"$work/configure.log" 2>&1
+  support configure "$1" "$2" ARGS "${@:3}" >"$work/configure.log" 2>&1
 }
 
 configure_ok() {
-  configure "$@" || fail "configuring $1 failed: $(cat "$work/configure.log")"
+  configure "$@" || fail "$(cat "$work/configure.log")"
 }
 
 configure_consumer() {
@@ -109,13 +114,23 @@ configure_consumer() {
 }
 
 # Builds the folder $2 (default: the consumer) in the configuration $1 (default Release),
-# with further arguments; the output is left in build.log, the status returned.
+# with further arguments of support.cmake's build (TARGETS); what the build said is left in
+# build.log, the status returned.
 build() {
-  cmake --build "${2:-$build}" --config "${1:-Release}" "${@:3}" >"$work/build.log" 2>&1
+  support build "${2:-$build}" CONFIG "${1:-Release}" OUTPUT STDOUT "${@:3}" >"$work/build.log" 2>&1
 }
 
 build_ok() {
-  build "$@" || fail "the build failed: $(cat "$work/build.log")"
+  build "$@" || fail "$(cat "$work/build.log")"
+}
+
+# Sets the variable $1 to the path of the first program named after it that is found; when
+# none is, the script ends, reported skipped.
+need() {
+  local path
+  path=$(support need STDOUT "${@:2}")
+  [[ -n $path ]] || exit 0
+  printf -v "$1" '%s' "$path"
 }
 
 # Fails unless the log, with its lines joined as CMake may wrap them, holds the message.
@@ -362,7 +377,7 @@ no_rebuild)
   # edit of the key map reaches every table.
   mkdir -p "$work/gen_vkey"
   tar -C "$source_dir" --exclude=./build --exclude=./.git -cf - . | tar -C "$work/gen_vkey" -xf -
-  configure_consumer "$work/gen_vkey"
+  configure_consumer "$work/gen_vkey" -DCMAKE_CONFIGURATION_TYPES="Debug;Release"  # for the switch below
   build_ok
   before=$(snapshot "${tables[@]}" "$programs/type_text" "$programs/type_text_own_header")
   sleep 1
@@ -430,10 +445,7 @@ add_executable(by_target ../type_text.c)
 EOF
   configure_ok "$work/layouts" "$build" -DGEN_VKEY_EXECUTABLE="$gen_vkey" -DGEN_VKEY_BUILD_GENERATOR=OFF
   build_ok
-  other=$build/other
-  if [[ $multi_config == ON ]]; then
-    other=$build/other/Release
-  fi
+  other=$(support programs "$build/other" STDOUT)
   types_a_as lists_it "row 1, column 4, shift" "$other"
   types_a_as by_target "row 1, column 4, shift" "$other"
   IFS=';' read -r -a named <"$build/programs" || true  # a file with no line end
@@ -454,7 +466,7 @@ EOF
   for ((i = 0; i < ${#cases[@]}; i += 2)); do
     gone=${cases[i]} program=${cases[i + 1]}
     rm -r "${build:?}/$gone"
-    build_ok Release "$build" --target "$program"
+    build_ok Release "$build" TARGETS "$program"
     grep -q "Generating" "$work/build.log" || fail "$gone deleted: the build did not generate"
     build_ok
     ran_no_generator "$gone deleted, the build after the next"
@@ -468,9 +480,10 @@ cross_configs)
   # Ninja Multi-Config building every configuration at once (CMAKE_CROSS_CONFIGS=all), with
   # gen_vkey in-tree: every program of every configuration gets the table, and a deleted
   # table is written again.
-  cmake_generator="Ninja Multi-Config"
+  cmake_generator="Ninja Multi-Config" multi_config=ON
   configure_ok "$source_dir/examples" "$build" -DCMAKE_CONFIGURATION_TYPES="Debug;Release" -DCMAKE_CROSS_CONFIGS=all -DCMAKE_DEFAULT_CONFIGS=all \
     -DGEN_VKEY_SOURCE_DIR="$source_dir"
+  # With no configuration named, the build does them all (support.cmake's build does one).
   cmake --build "$build" >"$work/build.log" 2>&1 || fail "the build failed: $(cat "$work/build.log")"
   for each in Debug Release; do
     types_a_as type_text_own_header "row 1, column 4, shift" "$build/$each"
@@ -483,8 +496,8 @@ cross_configs)
 mistakes)
   # Each mistake stops configuring with a message that names the fix.
   install_prefix=$work/prefix
-  cmake --install "$build_dir" --config "$config" --prefix "$install_prefix" >"$work/install.log" 2>&1 ||
-    fail "installing failed: $(cat "$work/install.log")"
+  support install_build "$build_dir" "$install_prefix" CONFIG "$config" >"$work/install.log" 2>&1 ||
+    fail "$(cat "$work/install.log")"
   mkdir -p "$work/cxx_only" "$work/calls"
   cat >"$work/cxx_only/CMakeLists.txt" <<'EOF'
 cmake_minimum_required(VERSION 3.25)
@@ -565,11 +578,7 @@ EOF
   printf '#include "vkey.h"\nint main(void) { return vkey[97].row == 1 ? 0 : 1; }\n' >"$work/calls/main.c"
   (cd "$work" && configure_ok "$work/calls" "$work/relative" "$installed" "$exe=tools/gen_vkey")
   build_ok Release "$work/relative"
-  app=$work/relative/app
-  if [[ $multi_config == ON ]]; then
-    app=$work/relative/Release/app
-  fi
-  "$app" || fail "the table built with a relative GEN_VKEY_EXECUTABLE has no 'a' (code 97) in row 1"
+  "$(support programs "$work/relative" STDOUT)/app" || fail "the table built with a relative GEN_VKEY_EXECUTABLE has no 'a' (code 97) in row 1"
 
   # An output folder that cannot be written because a file is in its place: the build
   # names the folder and the reason.
@@ -586,9 +595,9 @@ read_only)
   # all but root, so as root the step runs as the user nobody.
   as=()
   if ((EUID == 0)); then
-    command -v setpriv >/dev/null || { echo "skipped: setpriv is not installed"; exit 0; }
+    need setpriv setpriv
     id nobody >/dev/null 2>&1 || { echo "skipped: there is no user nobody"; exit 0; }
-    as=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups)
+    as=("$setpriv" --reuid=nobody --regid="$(id -g nobody)" --clear-groups)
   fi
   # What nobody runs and reads lies in a folder that everyone can reach.
   shared=$(mktemp -d)

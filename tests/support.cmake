@@ -1,9 +1,10 @@
-# What the CMake test scripts (consumer.cmake, cross.cmake, firmware.cmake, rom_table.cmake)
-# share: configuring, building and installing other projects the way gen_vkey's users do,
-# finding the tools a case needs, and running commands and the programs those builds make.
-# A build is of one configuration, Release unless a call names another.
+# What the test scripts share: configuring, building and installing other projects the way
+# gen_vkey's users do, finding the tools a case needs, and running commands and the
+# programs those builds make. A build is of one configuration, Release unless a call names
+# another. The CMake scripts (consumer.cmake, cross.cmake, firmware.cmake, rom_table.cmake)
+# include it; others (generate_rule.sh) run it as a command, as the end of this file tells.
 #
-# The including script is run with:
+# The including script, or the command, is run with:
 #   -DCMAKE_GENERATOR_NAME=<CMake generator>  the CMake generator of gen_vkey's own build
 #   -DMULTI_CONFIG=<bool>        that CMake generator's GENERATOR_IS_MULTI_CONFIG property
 #   -DC_COMPILER= -DCXX_COMPILER= -DC_FLAGS= -DCXX_FLAGS= -DLINKER_FLAGS=
@@ -142,3 +143,34 @@ function(expect_example dir)
                "${dir}/${program}${EXE_SUFFIX}" " @\\")
   endforeach()
 endfunction()
+
+# Run as a command, with the options above:
+#   cmake <options> -P support.cmake -- <function> <argument>...
+# calls the function with the arguments, under the same contract. Where a function sets
+# <var>, the argument STDOUT makes it print the value on standard output instead. A failure
+# exits non-zero with the function's message on standard error; need's skip ends it with 0
+# and nothing on standard output.
+if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
+  # The arguments after "--": the function, then its arguments, their semicolons escaped.
+  unset(function)
+  unset(dashes)
+  set(call "")
+  math(EXPR last "${CMAKE_ARGC} - 1")
+  foreach(i RANGE ${last})
+    if(DEFINED function)
+      string(REPLACE ";" "\\;" argument "${CMAKE_ARGV${i}}")
+      list(APPEND call "${argument}")
+    elseif(DEFINED dashes)
+      set(function "${CMAKE_ARGV${i}}")
+    elseif(CMAKE_ARGV${i} STREQUAL "--")
+      set(dashes "")
+    endif()
+  endforeach()
+  if(NOT COMMAND "${function}")
+    message(FATAL_ERROR "support.cmake: no function '${function}'; run it as: cmake <options> -P support.cmake -- <function> <argument>...")
+  endif()
+  cmake_language(CALL "${function}" ${call})
+  if(DEFINED STDOUT)
+    execute_process(COMMAND "${CMAKE_COMMAND}" -E echo "${STDOUT}")
+  endif()
+endif()
