@@ -79,6 +79,7 @@ fault step_include_unchecked    cmake/gen_vkey_run.cmake 'if(NOT head STREQUAL "
 fault step_close_unchecked      cmake/gen_vkey_run.cmake 'elseif(NOT tail STREQUAL "\n};\n")' 'elseif(FALSE)' '^rule\.'
 fault step_lines_unchecked      cmake/gen_vkey_run.cmake 'elseif(NOT lines EQUAL 259)' 'elseif(FALSE)' '^rule\.'
 fault step_stderr_unquoted      cmake/gen_vkey_run.cmake 'string(APPEND problem "${said}")' '' '^rule\.'
+fault step_quote_whole          cmake/gen_vkey_run.cmake $'if(length GREATER 300)\n    string(SUBSTRING "${words}" 0 300 words)' $'if(length GREATER 30000)\n    string(SUBSTRING "${words}" 0 30000 words)' '^rule\.'
 fault step_stdout_unquoted      cmake/gen_vkey_run.cmake 'string(APPEND problem "${text}")' '' '^rule\.'
 fault step_always_rewrites      cmake/gen_vkey_run.cmake 'if(earlier STREQUAL text)' 'if(FALSE)' '^rule\.'
 fault step_writes_output        cmake/gen_vkey_run.cmake $'file(WRITE "${temporary}" "${text}")\nfile(RENAME "${temporary}" "${OUTPUT}" RESULT reason)' $'file(WRITE "${OUTPUT}" "${text}")\nset(reason "")' '^rule\.'
