@@ -10,6 +10,8 @@
 # Exits 1 past the limits: re-configure with K = 50 at most 1.5 times the checked-in
 # folder's, fresh at most 2.1 times, a regeneration at most 8 times the bare redirect.
 # Usage: bench/configure.sh [work folder, default build/bench]
+# The functions that alternate times are run by their names, which shellcheck cannot see.
+# shellcheck disable=SC2317
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -21,9 +23,6 @@ regenerations=200
 rm -rf "$work"
 mkdir -p "$work"
 
-# The rounds of the cases that are compared alternate, so that a change in the machine's
-# load weighs on both sides alike.
-
 # Prints the median of the numbers on standard input.
 median() {
   sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
@@ -34,6 +33,18 @@ cpu() {
   local TIMEFORMAT='%U %S' times
   times=$({ time "$@" >/dev/null 2>&1; } 2>&1) || { echo "bench: failed: $*" >&2; exit 2; }
   awk '{ print $1 + $2 }' <<<"$times"
+}
+
+# Runs each function named $rounds times, their rounds alternating so that a change in the
+# machine's load weighs on all alike, and sets medians[<name>] to each one's median CPU time.
+declare -A medians
+alternate() {
+  local r name
+  for name; do : >"$work/$name.cpu"; done
+  for ((r = 0; r < rounds; r++)); do
+    for name; do cpu "$name" >>"$work/$name.cpu"; done
+  done
+  for name; do medians[$name]=$(median <"$work/$name.cpu"); done
 }
 
 # Prints the ratio a / b, to two places.
@@ -93,21 +104,16 @@ configure() {
 printf '%-34s %10s %10s %6s %6s\n' case 'rule (s)' 'base (s)' ratio limit
 
 # Re-configure, for each K.
+rule() { configure "$work/folder.rule.$calls" "$work/folder.rule.$calls/build"; }
+checked() { configure "$work/folder.checked.$calls" "$work/folder.checked.$calls/build"; }
 for calls in 1 10 50; do
   for way in rule checked; do
     project "$work/folder.$way.$calls" "$calls" "$way"
     configure "$work/folder.$way.$calls" "$work/folder.$way.$calls/build" >"$work/configure.log" 2>&1 ||
       { cat "$work/configure.log" >&2; exit 2; }
   done
-  for ((r = 0; r < rounds; r++)); do
-    for way in rule checked; do
-      cpu configure "$work/folder.$way.$calls" "$work/folder.$way.$calls/build" >>"$work/$way.$calls.all"
-    done
-  done
-  for way in rule checked; do
-    median <"$work/$way.$calls.all" >"$work/$way.$calls"
-  done
-  a=$(cat "$work/rule.$calls") b=$(cat "$work/checked.$calls")
+  alternate rule checked
+  a=${medians[rule]} b=${medians[checked]}
   r=$(ratio "$a" "$b")
   max=-
   if ((calls == 50)); then
@@ -136,19 +142,10 @@ for way in rule checked; do
   cp "$work/vkey.h" "$work/fresh.$way/"
   echo 'int main(void) { return 0; }' >"$work/fresh.$way/main.c"
 done
-fresh() {
-  rm -rf "$2"
-  configure "$1" "$2"
-}
-for ((r = 0; r < rounds; r++)); do
-  for way in rule checked; do
-    cpu fresh "$work/fresh.$way" "$work/fresh.$way/build" >>"$work/fresh.$way.all"
-  done
-done
-for way in rule checked; do
-  median <"$work/fresh.$way.all" >"$work/result.fresh.$way"
-done
-a=$(cat "$work/result.fresh.rule") b=$(cat "$work/result.fresh.checked")
+fresh_rule() { rm -rf "$work/fresh.rule/build" && configure "$work/fresh.rule" "$work/fresh.rule/build"; }
+fresh_checked() { rm -rf "$work/fresh.checked/build" && configure "$work/fresh.checked" "$work/fresh.checked/build"; }
+alternate fresh_rule fresh_checked
+a=${medians[fresh_rule]} b=${medians[fresh_checked]}
 r=$(ratio "$a" "$b")
 limit "a fresh configure" "$r" 2.1
 printf '%-34s %10s %10s %6s %6s\n' "fresh configure, add_subdirectory" "$a" "$b" "$r" 2.1
@@ -164,17 +161,10 @@ changed() { for ((i = 0; i < regenerations; i++)); do : >"$out"; step; done; }
 unchanged() { for ((i = 0; i < regenerations; i++)); do step; done; }
 bare() { for ((i = 0; i < regenerations; i++)); do "$gen_vkey" >"$out"; done; }
 step
-for ((r = 0; r < rounds; r++)); do
-  for run in bare changed unchanged; do
-    cpu "$run" >>"$work/regen.$run.all"
-  done
-done
-for run in bare changed unchanged; do
-  median <"$work/regen.$run.all" >"$work/regen.$run"
-done
-b=$(cat "$work/regen.bare")
+alternate bare changed unchanged
+b=${medians[bare]}
 for run in changed unchanged; do
-  a=$(cat "$work/regen.$run")
+  a=${medians[$run]}
   r=$(ratio "$a" "$b")
   limit "a regeneration, text $run," "$r" 8
   printf '%-34s %10s %10s %6s %6s\n' "regeneration x$regenerations, text $run" "$a" "$b" "$r" 8
