@@ -18,6 +18,9 @@
 #                      and MANPATH, and every installed file removed by its uninstall
 #   static             gen_vkey with GEN_VKEY_STATIC: a generator with no dynamic section
 #                      that writes the same text
+#   ccache             the example built under ccache in two build folders: in the second,
+#                      the tables' objects miss the cache unless CCACHE_BASEDIR holds the
+#                      source and build folders, and with it nothing misses
 # A case that needs a missing tool prints "skipped: <tool> is not installed" and stops.
 
 cmake_minimum_required(VERSION 3.25)
@@ -208,6 +211,38 @@ elseif(CASE STREQUAL "static")
   if(NOT result EQUAL 0 OR NOT differ EQUAL 0)
     message(FATAL_ERROR "the static generator: exit ${result}, and its text differs from the other's: ${differ}")
   endif()
+
+elseif(CASE STREQUAL "ccache")
+  need(CCACHE ccache)
+  # The sources and the builds under one folder, the one that CCACHE_BASEDIR names.
+  copy_gen_vkey("${WORK}/src/gen_vkey")
+  file(COPY "${examples}" DESTINATION "${WORK}/src")
+  set(ENV{CCACHE_DIR} "${WORK}/cache")
+  #    base folder  misses in the second build folder
+  set(cases
+       ""           some
+       "${WORK}"    none)
+  while(cases)
+    list(POP_FRONT cases base misses)
+    set(ENV{CCACHE_BASEDIR} "${base}")
+    execute_process(COMMAND "${CCACHE}" --clear COMMAND_ERROR_IS_FATAL ANY OUTPUT_QUIET)
+    foreach(folder IN ITEMS first second)
+      execute_process(COMMAND "${CCACHE}" --zero-stats COMMAND_ERROR_IS_FATAL ANY OUTPUT_QUIET)
+      set(build "${WORK}/build-${misses}-${folder}")
+      configure("${WORK}/src/examples" "${build}"
+                ARGS "-DGEN_VKEY_SOURCE_DIR=${WORK}/src/gen_vkey" "-DCMAKE_C_COMPILER_LAUNCHER=${CCACHE}"
+                     "-DCMAKE_CXX_COMPILER_LAUNCHER=${CCACHE}")
+      build("${build}")
+    endforeach()
+    execute_process(COMMAND "${CCACHE}" --print-stats OUTPUT_VARIABLE stats COMMAND_ERROR_IS_FATAL ANY)
+    string(REGEX MATCH "(^|\n)cache_miss\t([0-9]+)" found "${stats}")
+    set(missed "${CMAKE_MATCH_2}")
+    if(NOT found OR (misses STREQUAL "none" AND NOT missed EQUAL 0)
+       OR (misses STREQUAL "some" AND missed EQUAL 0))
+      message(FATAL_ERROR "with CCACHE_BASEDIR '${base}', the second build folder missed the cache "
+                          "'${missed}' times, not ${misses}:\n${stats}")
+    endif()
+  endwhile()
 
 else()
   message(FATAL_ERROR "no case named '${CASE}'")
