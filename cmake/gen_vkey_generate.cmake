@@ -158,10 +158,15 @@ function(gen_vkey_generate)
     set(generator "${GEN_VKEY_EXECUTABLE}")
     set(depends "${GEN_VKEY_EXECUTABLE}")
   elseif(NOT TARGET gen_vkey::gen_vkey)
-    message(FATAL_ERROR "gen_vkey_generate: no gen_vkey to run: ${ways_out}, since gen_vkey builds no "
-                        "generator for a target without an operating system (CMAKE_SYSTEM_NAME Generic) "
-                        "or with GEN_VKEY_BUILD_GENERATOR off; or add gen_vkey with add_subdirectory() or "
+    # gen_vkey's own build defines GEN_VKEY_BUILD_GENERATOR, and its package gen_vkey_FOUND:
+    # with either, gen_vkey is there, without its program.
+    string(CONCAT why "gen_vkey builds no program for a target without an operating system "
+                      "(CMAKE_SYSTEM_NAME Generic) or with GEN_VKEY_BUILD_GENERATOR off")
+    if(NOT DEFINED GEN_VKEY_BUILD_GENERATOR AND NOT gen_vkey_FOUND)
+      string(CONCAT why "gen_vkey is not in this project: add it with add_subdirectory() or "
                         "find_package() before this call")
+    endif()
+    message(FATAL_ERROR "gen_vkey_generate: no gen_vkey to run: ${ways_out}; ${why}")
   elseif(CMAKE_CROSSCOMPILING AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
     message(FATAL_ERROR "gen_vkey_generate: cross-compiling, the gen_vkey built for the target cannot "
                         "run here; ${ways_out}, or CMAKE_CROSSCOMPILING_EMULATOR to a program that runs "

@@ -18,6 +18,8 @@
 #                      and MANPATH, and every installed file removed by its uninstall
 #   static             gen_vkey with GEN_VKEY_STATIC: a generator with no dynamic section
 #                      that writes the same text
+#   man_makefile       the manual page's Makefile rule: it stops when gen_vkey is not on PATH
+#                      or fails, leaving no vkey.c, and writes the whole text when it works
 #   ccache             the example built under ccache in two build folders: in the second,
 #                      the tables' objects miss the cache unless CCACHE_BASEDIR holds the
 #                      source and build folders, and with it nothing misses
@@ -185,12 +187,14 @@ elseif(CASE STREQUAL "install_steps")
   if(NOT result EQUAL 0 OR NOT text STREQUAL expected OR NOT page STREQUAL "${WORK}/prefix/share/man/man1/gen_vkey.1")
     message(FATAL_ERROR "installed on PATH and MANPATH: gen_vkey exit ${result}; man -w found '${page}'")
   endif()
-  # Uninstalling: the files that the install listed removed, none is left.
+  # Uninstalling: the files that the install listed removed, then the folders left empty;
+  # nothing of the prefix is left.
   execute_process(COMMAND sh -c "xargs rm -f < install_manifest.txt" WORKING_DIRECTORY "${WORK}/build"
                   COMMAND_ERROR_IS_FATAL ANY)
-  file(GLOB_RECURSE left LIST_DIRECTORIES false "${WORK}/prefix/*")
-  if(left)
-    message(FATAL_ERROR "uninstalling left ${left}")
+  execute_process(COMMAND find "${WORK}/prefix" -depth -type d -empty -delete COMMAND_ERROR_IS_FATAL ANY)
+  if(EXISTS "${WORK}/prefix")
+    file(GLOB_RECURSE left LIST_DIRECTORIES true "${WORK}/prefix/*")
+    message(FATAL_ERROR "uninstalling left ${WORK}/prefix: ${left}")
   endif()
 
 elseif(CASE STREQUAL "static")
@@ -211,6 +215,50 @@ elseif(CASE STREQUAL "static")
   if(NOT result EQUAL 0 OR NOT differ EQUAL 0)
     message(FATAL_ERROR "the static generator: exit ${result}, and its text differs from the other's: ${differ}")
   endif()
+
+elseif(CASE STREQUAL "man_makefile")
+  need(MAKE make)
+  # The rule as the page shows it, its escaped hyphens made plain.
+  file(READ "${SOURCE_DIR}/doc/gen_vkey.1" page)
+  string(FIND "${page}" "The same in a Makefile" at)
+  string(SUBSTRING "${page}" ${at} -1 page)
+  string(FIND "${page}" ".EX\n" from)
+  string(FIND "${page}" "\n.EE" to)
+  math(EXPR from "${from} + 4")
+  math(EXPR length "${to} - ${from}")
+  string(SUBSTRING "${page}" ${from} ${length} makefile)
+  string(REPLACE "\\-" "-" makefile "${makefile}")
+  if(NOT makefile MATCHES "vkey\\.c:")
+    message(FATAL_ERROR "the manual page shows no Makefile rule for vkey.c")
+  endif()
+  file(WRITE "${WORK}/Makefile" "${makefile}\n")
+  # gen_vkey on PATH: none, one that writes half the text and fails, the real one.
+  file(MAKE_DIRECTORY "${WORK}/none" "${WORK}/failing" "${WORK}/real")
+  file(WRITE "${WORK}/failing/gen_vkey" "#!/bin/sh\nhead -c 2000 '${WORK}/text'\nexit 1\n")
+  file(CHMOD "${WORK}/failing/gen_vkey" PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+  file(CREATE_LINK "${GEN_VKEY}" "${WORK}/real/gen_vkey" SYMBOLIC)
+  execute_process(COMMAND "${GEN_VKEY}" OUTPUT_FILE "${WORK}/text" COMMAND_ERROR_IS_FATAL ANY)
+  #    PATH     make's status
+  set(cases
+       none     fails
+       failing  fails
+       real     works)
+  while(cases)
+    list(POP_FRONT cases path outcome)
+    file(REMOVE "${WORK}/vkey.c" "${WORK}/vkey.c.tmp")
+    execute_process(COMMAND "${CMAKE_COMMAND}" -E env "PATH=${WORK}/${path}:/usr/bin:/bin" "${MAKE}" vkey.c
+                    WORKING_DIRECTORY "${WORK}" RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    file(GLOB left RELATIVE "${WORK}" "${WORK}/vkey.c*")
+    if(outcome STREQUAL "fails" AND (result EQUAL 0 OR left))
+      message(FATAL_ERROR "with ${path} gen_vkey, make: exit ${result}, left '${left}':\n${out}")
+    elseif(outcome STREQUAL "works")
+      execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${WORK}/text" "${WORK}/vkey.c"
+                      RESULT_VARIABLE differ)
+      if(NOT result EQUAL 0 OR NOT differ EQUAL 0)
+        message(FATAL_ERROR "with the real gen_vkey, make: exit ${result}, vkey.c not the text:\n${out}")
+      endif()
+    endif()
+  endwhile()
 
 elseif(CASE STREQUAL "ccache")
   need(CCACHE ccache)

@@ -539,7 +539,7 @@ EOF
   cases=(
     c_output_in_cxx_tree   "$work/cxx_only"        "-DGEN_VKEY_SOURCE_DIR=$source_dir" "gen_vkey_generate: generated/vkey.c is a C source, but C is not enabled in this directory"
     c_output_cxx_installed "$work/cxx_only"        "$installed"                  "gen_vkey_generate: generated/vkey.c is a C source, but C is not enabled in this directory"
-    no_program             "$work/no_program"      "-DGEN_VKEY_SOURCE_DIR=$source_dir" "gen_vkey_generate: no gen_vkey to run: set GEN_VKEY_EXECUTABLE"
+    no_program             "$work/no_program"      "-DGEN_VKEY_SOURCE_DIR=$source_dir" "gen_vkey_generate: no gen_vkey to run: set GEN_VKEY_EXECUTABLE to a gen_vkey built for this host; gen_vkey builds no program for a target without an operating system"
     missing_executable     "$work/calls"           "$exe=/nonexistent/gen_vkey"  "GEN_VKEY_EXECUTABLE is /nonexistent/gen_vkey, which is no file"
     relative_string        "$work/calls"           "$exe:STRING=tools/gen_vkey"  "GEN_VKEY_EXECUTABLE is tools/gen_vkey, a relative path; set it to the absolute path"
     unrunnable_executable  "$work/calls"           "$exe=$work/not_runnable"     "GEN_VKEY_EXECUTABLE is $work/not_runnable, which, run here, failed (Permission denied)"

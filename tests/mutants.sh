@@ -67,6 +67,9 @@ fault static_not_static         CMakeLists.txt 'target_link_options(gen_vkey PRI
 fault tests_need_gtest          CMakeLists.txt 'if(NOT GTest_FOUND AND NOT DEFINED GEN_VKEY_BUILD_TESTS)' 'if(FALSE)' '^consumer\.no_gtest$'
 fault fetch_ignores_installed   examples/CMakeLists.txt 'FIND_PACKAGE_ARGS 2.0 CONFIG)' ')' '^consumer\.fetch_content$'
 
+fault man_rule_unguarded        doc/gen_vkey.1 $'ifeq ($(GEN_VKEY),)\n$(error gen_vkey is not on PATH)\nendif\n' '' '^consumer\.man_makefile$'
+fault man_rule_keeps_partial    doc/gen_vkey.1 '|| { rm \-f $@.tmp; exit 1; }' '; true' '^consumer\.man_makefile$'
+
 # Firmware: the table in flash, read right, and built for bare metal.
 fault avr_c_table_in_ram        examples/avr_header/vkey.h 'typedef const __flash struct vkey_key vkeymap;' 'typedef const struct vkey_key vkeymap;' '^firmware\.avr\.c$'
 fault avr_cpp_table_in_ram      examples/avr_header/vkey.h 'extern vkeymap vkey[256] PROGMEM;' 'extern vkeymap vkey[256];' '^firmware\.avr\.cpp$'
