@@ -71,9 +71,9 @@ need(nm_tool ${prefix}nm)
 need(size_tool ${prefix}size)
 need(found_emulator ${emulator_program})
 if(family STREQUAL "riscv")
-  execute_process(COMMAND ${compiler} -print-file-name=picolibc.specs OUTPUT_VARIABLE specs
+  execute_process(COMMAND ${compiler} -print-file-name=picolibc.specs OUTPUT_VARIABLE picolibc_file
                   OUTPUT_STRIP_TRAILING_WHITESPACE)
-  if(NOT EXISTS "${specs}")
+  if(NOT EXISTS "${picolibc_file}")
     message("skipped: picolibc-riscv64-unknown-elf is not installed")
     return()
   endif()
