@@ -8,7 +8,8 @@
 #   installed          the example and a C++ program, against a freshly installed gen_vkey
 #   host_generator     the example in-tree with GEN_VKEY_EXECUTABLE, so that no generator is built
 #   fetch_content      the example with gen_vkey by FetchContent from a local git repository;
-#                      then with an installed copy, which FIND_PACKAGE_ARGS takes instead
+#                      then with an installed copy, which FIND_PACKAGE_ARGS takes instead,
+#                      unless FETCHCONTENT_TRY_FIND_PACKAGE_MODE is NEVER
 #   make               the example's Makefile, against a freshly installed gen_vkey found by
 #                      pkg-config; with a failing generator it fails and keeps no vkey.c
 #   meson              the example's Meson project, against a freshly installed gen_vkey
@@ -116,6 +117,12 @@ elseif(CASE STREQUAL "fetch_content")
   expect_example("${dir}")
   if(EXISTS "${WORK}/installed/_deps/gen_vkey-src")
     message(FATAL_ERROR "gen_vkey was fetched although an installed copy is on CMAKE_PREFIX_PATH")
+  endif()
+  # With FETCHCONTENT_TRY_FIND_PACKAGE_MODE=NEVER, as the README says, it is fetched all the same.
+  configure("${examples}" "${WORK}/fetched" ARGS "-DGEN_VKEY_GIT=file://${WORK}/repo"
+            "-DCMAKE_PREFIX_PATH=${WORK}/prefix" -DFETCHCONTENT_TRY_FIND_PACKAGE_MODE=NEVER)
+  if(NOT EXISTS "${WORK}/fetched/_deps/gen_vkey-src/gen_vkey.cpp")
+    message(FATAL_ERROR "with FETCHCONTENT_TRY_FIND_PACKAGE_MODE=NEVER, gen_vkey was not fetched")
   endif()
 
 elseif(CASE STREQUAL "make")
